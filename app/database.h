@@ -1,0 +1,47 @@
+#pragma once
+
+#include "schema.h"
+#include "sqlite_db.h"
+#include "value.h"
+
+namespace kr7 {
+
+// Opens the shared connection to the install folder's database and checks that the three
+// configuration tables can be read. Called once, at start-up.
+void Open_database();
+
+// The shared connection, for every screen that reads or writes records of its own.
+sql::Database& Get_connection();
+
+// A short-lived connection of its own, for the delete statements that want one.
+sql::Database openSecondConnection();
+
+// Drops the shared connection (tests start each case on a fresh database).
+void closeDatabase();
+
+namespace store {
+
+// A value made fit for a field, the way the original database converted an assignment: a
+// number text into a number field, 1/0/-1 into Yes/No, a day-first date text into a date.
+// Throws Type mismatch (13) when it cannot, the multiple-step error when a text is too long
+// for the field, Overflow (6) for a number too large for a whole-number field.
+Value fitForField(const schema::Column& column, const Value& value);
+
+// A stored cell as the program sees it: dates as dates, Yes/No as Yes/No.
+Value fromStored(const schema::Column& column, const Value& stored);
+
+// The column of a table by its field code; throws Item not found (3265) when the schema has
+// no such field.
+const schema::Column& columnOf(const QString& table, const QString& field);
+
+// The first record's field, the way a single-record table is read. Throws "no current
+// record" (3021) when the table is empty.
+Value readFirstRecord(sql::Database& db, const QString& table, const QString& field);
+
+// Writes the first record's field in its own write transaction.
+void writeFirstRecord(sql::Database& db, const QString& table, const QString& field,
+                      const Value& value);
+
+} // namespace store
+
+} // namespace kr7

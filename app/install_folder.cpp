@@ -1,0 +1,31 @@
+#include "install_folder.h"
+
+#include <QDir>
+
+namespace kr7::files {
+
+namespace {
+QString defaultFolder() {
+#ifdef Q_OS_WIN
+    return QStringLiteral("C:/Halvik/KR7");
+#else
+    return QStringLiteral("/var/lib/halvik/kr7");
+#endif
+}
+} // namespace
+
+QString installFolder() {
+    const QString home = qEnvironmentVariable("KR7_HOME");
+    QString folder = QDir::cleanPath(home.isEmpty() ? defaultFolder() : home);
+    if (!folder.endsWith(u'/'))
+        folder += u'/';
+    return QDir::toNativeSeparators(folder);
+}
+
+QString databaseFile() { return installFolder() + kDatabaseFileName; }
+
+QString errorLogFile() { return installFolder() + kErrorLogFileName; }
+
+QString instanceLockFile() { return installFolder() + QStringLiteral("kr7-data.lock"); }
+
+} // namespace kr7::files

@@ -1,0 +1,83 @@
+#include "test_support.h"
+
+#include "common_procs.h"
+#include "conversions.h"
+#include "database.h"
+#include "install_folder.h"
+#include "seed.h"
+#include "services.h"
+
+#include <QFile>
+
+namespace kr7::test {
+
+Answer RecordingPrompter::ask(const Prompt& prompt) {
+    prompts.push_back(prompt);
+    if (!answers_.empty()) {
+        const Answer answer = answers_.front();
+        answers_.pop_front();
+        return answer;
+    }
+    switch (prompt.buttons) {
+    case Buttons::YesNo:
+        return Answer::No;
+    case Buttons::AbortRetryIgnore:
+        return Answer::Ignore;
+    case Buttons::Ok:
+        break;
+    }
+    return Answer::Ok;
+}
+
+void FixedClock::sleep(std::chrono::milliseconds duration) {
+    ++sleeps;
+    slept += duration;
+}
+
+QDateTime at(int year, int month, int day, int hour, int minute, int second) {
+    return conv::naiveDateTime(QDate(year, month, day), QTime(hour, minute, second));
+}
+
+Fixture::Fixture(bool withDatabase) {
+    qputenv("KR7_HOME", dir_.path().toUtf8());
+    clock.set(at(2026, 3, 5, 10, 30));
+    services().prompter = &prompter;
+    services().clock = &clock;
+    services().endedWith.reset();
+    closeDatabase();
+    Set_PIC_ID(QString());
+    if (withDatabase)
+        seed::createDatabase(databasePath(), {false, clock.now()});
+}
+
+Fixture::~Fixture() {
+    closeDatabase();
+    services().prompter = nullptr;
+    services().clock = nullptr;
+}
+
+QString Fixture::folder() const { return files::installFolder(); }
+
+QString Fixture::databasePath() const { return files::databaseFile(); }
+
+sql::Database Fixture::openDatabase() const { return sql::Database::open(databasePath()); }
+
+void Fixture::exec(const QString& sql) const { openDatabase().exec(sql); }
+
+Value Fixture::query(const QString& sql) const {
+    auto db = openDatabase();
+    auto statement = db.prepare(sql);
+    return statement.step() ? statement.column(0) : Value();
+}
+
+QStringList Fixture::errorLogLines() const {
+    QFile log(files::errorLogFile());
+    if (!log.open(QIODevice::ReadOnly))
+        return {};
+    QStringList lines = QString::fromUtf8(log.readAll()).split(QStringLiteral("\r\n"));
+    if (!lines.isEmpty() && lines.last().isEmpty())
+        lines.removeLast();
+    return lines;
+}
+
+} // namespace kr7::test

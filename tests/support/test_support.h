@@ -1,0 +1,85 @@
+#pragma once
+
+#include "clock.h"
+#include "prompter.h"
+#include "sqlite_db.h"
+#include "value.h"
+
+#include <QDateTime>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include <deque>
+#include <vector>
+
+namespace kr7::test {
+
+// Records every message box and answers from a script; with no answer scripted it takes
+// the harmless one (OK, No, Ignore).
+class RecordingPrompter : public Prompter {
+  public:
+    Answer ask(const Prompt& prompt) override;
+    void answerNext(Answer answer) { answers_.push_back(answer); }
+
+    std::vector<Prompt> prompts;
+
+  private:
+    std::deque<Answer> answers_;
+};
+
+// A clock that stands still until a test moves it; sleeping only counts.
+class FixedClock : public Clock {
+  public:
+    QDateTime now() const override { return now_; }
+    void sleep(std::chrono::milliseconds duration) override;
+    void set(const QDateTime& now) { now_ = now; }
+
+    int sleeps = 0;
+    std::chrono::milliseconds slept{0};
+
+  private:
+    QDateTime now_;
+};
+
+// A naive date-time, as the program keeps them.
+QDateTime at(int year, int month, int day, int hour = 0, int minute = 0, int second = 0);
+
+// A fresh install folder (KR7_HOME) with a database made from the schema and the starting
+// records, the test prompter and clock in place, and no shared connection open yet.
+class Fixture {
+  public:
+    explicit Fixture(bool withDatabase = true);
+    ~Fixture();
+    Fixture(const Fixture&) = delete;
+    Fixture& operator=(const Fixture&) = delete;
+
+    QString folder() const;
+    QString databasePath() const;
+    // A connection of the test's own, as another program would have.
+    sql::Database openDatabase() const;
+    // Runs one statement on the test's own connection.
+    void exec(const QString& sql) const;
+    // The first column of the first row of a query on the test's own connection.
+    Value query(const QString& sql) const;
+    QStringList errorLogLines() const;
+
+    RecordingPrompter prompter;
+    FixedClock clock;
+
+  private:
+    QTemporaryDir dir_;
+};
+
+} // namespace kr7::test
+
+// QTEST_MAIN with the program's own application class (its event-dispatch guard) and the
+// offscreen platform.
+#define KR7_TEST_MAIN(TestClass)                                                               \
+    int main(int argc, char** argv) {                                                          \
+        qputenv("QT_QPA_PLATFORM", "offscreen");                                               \
+        kr7::GuardedApplication app(argc, argv);                                               \
+        app.setAttribute(Qt::AA_Use96Dpi, true);                                               \
+        TestClass tc;                                                                          \
+        QTEST_SET_MAIN_SOURCE_PATH                                                             \
+        return QTest::qExec(&tc, argc, argv);                                                  \
+    }
