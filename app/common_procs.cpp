@@ -17,7 +17,9 @@ QString& picId() {
     return id;
 }
 
-Value nullAsEmptyText(Value v) { return v.isNull() ? Value::text(QString()) : v; }
+Value nullAsEmptyText(Value v) {
+    return v.isNull() ? Value::text(QString()) : v;
+}
 
 // The character's code in the single-byte character set the instrument's PC used
 // (Windows-1252); "?" for a character that set does not have.
@@ -88,7 +90,8 @@ std::optional<PicParamEncoding> encodePicParam(const Value& value) {
     case 0:
         return PicParamEncoding{Value::text(QString()), QStringLiteral("0000")};
     case 1:
-        return PicParamEncoding{value, Hex2(std::int16_t(singleByteCode(text[0]))) + QStringLiteral("00")};
+        return PicParamEncoding{value,
+                                Hex2(std::int16_t(singleByteCode(text[0]))) + QStringLiteral("00")};
     case 2:
         return PicParamEncoding{value, Hex2(std::int16_t(singleByteCode(text[0]))) +
                                            Hex2(std::int16_t(singleByteCode(text[1])))};
@@ -101,8 +104,8 @@ Value Get_PIC_Param_value(std::int16_t number) {
     const auto row = findParamRow("Get_PIC_Param_value", number);
     if (!row)
         return Value();
-    auto select =
-        Get_connection().prepare(QStringLiteral("SELECT PIC_03 FROM T_PIC_Params WHERE rowid = ?1"));
+    auto select = Get_connection().prepare(
+        QStringLiteral("SELECT PIC_03 FROM T_PIC_Params WHERE rowid = ?1"));
     select.bind(1, Value::whole(*row));
     select.step();
     return store::fromStored(store::columnOf(schema::PIC_Params, QStringLiteral("PIC_03")),
@@ -120,7 +123,8 @@ void update_PIC_Param_value(std::int16_t number, const Value& value) {
         store::columnOf(schema::PIC_Params, QStringLiteral("PIC_03")), encoded->entered);
     sql::Database& db = Get_connection();
     sql::inWriteTransaction(db, [&] {
-        db.prepare(QStringLiteral("UPDATE T_PIC_Params SET PIC_03 = ?1, PIC_04 = ?2 WHERE rowid = ?3"))
+        db.prepare(
+              QStringLiteral("UPDATE T_PIC_Params SET PIC_03 = ?1, PIC_04 = ?2 WHERE rowid = ?3"))
             .bindAll({entered, Value::text(encoded->hex), Value::whole(*row)})
             .run();
     });
@@ -130,19 +134,22 @@ QString Check_PIC_records() {
     auto count = Get_connection().prepare(QStringLiteral("SELECT count(*) FROM T_PIC_list"));
     count.step();
     if (count.columnWhole(0) != 1) {
-        services().prompter->ask(
-            {QStringLiteral("Incorrect number of PIC records - Please run "
-                            "Utility_Clean_up_PIC_records"),
-             kProgramTitle, Icon::None, Buttons::Ok});
+        services().prompter->ask({QStringLiteral("Incorrect number of PIC records - Please run "
+                                                 "Utility_Clean_up_PIC_records"),
+                                  kProgramTitle, Icon::None, Buttons::Ok});
         endProgram(1);
     }
     Set_PIC_ID(Get_PIC_list_value(QStringLiteral("PI_01")).toText());
     return Get_PIC_ID();
 }
 
-QString Get_PIC_ID() { return picId(); }
+QString Get_PIC_ID() {
+    return picId();
+}
 
-void Set_PIC_ID(const QString& id) { picId() = id; }
+void Set_PIC_ID(const QString& id) {
+    picId() = id;
+}
 
 QString Hex2(std::int16_t x) {
     return QStringLiteral("%1").arg(std::uint16_t(x), 4, 16, QLatin1Char('0')).toUpper().right(2);

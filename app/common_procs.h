@@ -3,7 +3,6 @@
 #include "value.h"
 
 #include <QString>
-
 #include <cstdint>
 #include <optional>
 

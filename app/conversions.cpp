@@ -3,7 +3,6 @@
 #include "errors.h"
 
 #include <QRegularExpression>
-
 #include <charconv>
 #include <cmath>
 #include <limits>
@@ -17,7 +16,9 @@ bool isBlank(QChar c) {
     return c == u' ' || c == u'\t' || c == u'\r' || c == u'\n';
 }
 
-bool isDigit(QChar c) { return c >= u'0' && c <= u'9'; }
+bool isDigit(QChar c) {
+    return c >= u'0' && c <= u'9';
+}
 
 double parseAscii(const std::string& s) {
     double value = 0;
@@ -90,8 +91,8 @@ std::string leadingNumberText(QStringView text) {
 // kept, as a string of decimal digits (no sign).
 std::string scaledDigits(double magnitude, int decimals) {
     char buf[64];
-    const auto res = std::to_chars(buf, buf + sizeof buf, magnitude,
-                                   std::chars_format::scientific, 14);
+    const auto res =
+        std::to_chars(buf, buf + sizeof buf, magnitude, std::chars_format::scientific, 14);
     const std::string sci(buf, res.ptr);
     const auto ePos = sci.find('e');
     std::string digits;
@@ -161,9 +162,13 @@ std::optional<QDateTime> dateFromParts(int y, int mo, int d, const QString& h, c
 
 } // namespace
 
-QDateTime naiveDateTime(QDate date, QTime time) { return QDateTime(date, time, Qt::UTC); }
+QDateTime naiveDateTime(QDate date, QTime time) {
+    return QDateTime(date, time, Qt::UTC);
+}
 
-double leadingNumber(QStringView text) { return parseAscii(leadingNumberText(text)); }
+double leadingNumber(QStringView text) {
+    return parseAscii(leadingNumberText(text));
+}
 
 bool isNumeric(QStringView text) {
     const QStringView t = text.trimmed();
@@ -189,7 +194,9 @@ double roundHalfEven(double x) {
     return nearest;
 }
 
-double roundDown(double x) { return std::floor(x); }
+double roundDown(double x) {
+    return std::floor(x);
+}
 
 std::int32_t toWhole32(double x) {
     const double r = roundHalfEven(x);
@@ -234,7 +241,9 @@ std::optional<QDateTime> readDate(QStringView text) {
     return std::nullopt;
 }
 
-QString formatDate(const QDateTime& dt) { return dt.toString(QStringLiteral("dd/MM/yy HH:mm")); }
+QString formatDate(const QDateTime& dt) {
+    return dt.toString(QStringLiteral("dd/MM/yy HH:mm"));
+}
 
 QString storedDateText(const QDateTime& dt) {
     return dt.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss"));

@@ -3,7 +3,6 @@
 #include <QDateTime>
 #include <QString>
 #include <QStringView>
-
 #include <cstdint>
 #include <optional>
 

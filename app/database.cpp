@@ -15,7 +15,9 @@ std::optional<sql::Database>& sharedConnection() {
     return connection;
 }
 
-QString quoted(const QString& identifier) { return u'"' + identifier + u'"'; }
+QString quoted(const QString& identifier) {
+    return u'"' + identifier + u'"';
+}
 
 bool yesNoFromText(const QString& text, bool& result) {
     static const QStringList yes = {QStringLiteral("true"), QStringLiteral("yes"),
@@ -58,8 +60,7 @@ void Open_database() {
     auto& connection = sharedConnection();
     if (!connection)
         connection = sql::Database::open(files::databaseFile());
-    for (const QString& table :
-         {schema::PC_Configuration, schema::PIC_list, schema::PIC_Params}) {
+    for (const QString& table : {schema::PC_Configuration, schema::PIC_list, schema::PIC_Params}) {
         auto count = connection->prepare(QStringLiteral("SELECT count(*) FROM ") + quoted(table));
         count.step();
     }
@@ -73,9 +74,13 @@ sql::Database& Get_connection() {
     return *connection;
 }
 
-sql::Database openSecondConnection() { return sql::Database::open(files::databaseFile()); }
+sql::Database openSecondConnection() {
+    return sql::Database::open(files::databaseFile());
+}
 
-void closeDatabase() { sharedConnection().reset(); }
+void closeDatabase() {
+    sharedConnection().reset();
+}
 
 namespace store {
 

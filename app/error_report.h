@@ -4,7 +4,6 @@
 #include "prompter.h"
 
 #include <QDateTime>
-
 #include <chrono>
 
 namespace kr7 {

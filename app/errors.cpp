@@ -2,9 +2,13 @@
 
 namespace kr7 {
 
-Error typeMismatch() { return Error(errnum::TypeMismatch, QStringLiteral("Type mismatch")); }
+Error typeMismatch() {
+    return Error(errnum::TypeMismatch, QStringLiteral("Type mismatch"));
+}
 
-Error overflow() { return Error(errnum::Overflow, QStringLiteral("Overflow")); }
+Error overflow() {
+    return Error(errnum::Overflow, QStringLiteral("Overflow"));
+}
 
 Error itemNotFound(const QString& name) {
     return Error(errnum::ItemNotFound,

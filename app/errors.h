@@ -1,7 +1,6 @@
 #pragma once
 
 #include <QString>
-
 #include <cstdint>
 #include <stdexcept>
 
@@ -19,7 +18,7 @@ constexpr std::int32_t NoCurrentRecord = 3021;
 constexpr std::int32_t RecordLocked = 3260;
 constexpr std::int32_t ObjectClosed = 3704;
 constexpr std::int32_t ItemNotFound = 3265;
-constexpr std::int32_t MultipleStep = -2147217887; // 0x80040E21: a value the field cannot take
+constexpr std::int32_t MultipleStep = -2147217887;  // 0x80040E21: a value the field cannot take
 constexpr std::int32_t ProviderError = -2147467259; // 0x80004005: any other database failure
 } // namespace errnum
 

@@ -7,6 +7,7 @@
 #include "install_folder.h"
 #include "services.h"
 #include "trap.h"
+#include "widget_colours.h"
 
 #include <QFileInfo>
 #include <QKeyEvent>
@@ -15,7 +16,6 @@
 #include <QLockFile>
 #include <QProxyStyle>
 #include <QVBoxLayout>
-
 #include <memory>
 
 namespace kr7 {
@@ -65,7 +65,9 @@ bool takeInstanceLock() {
     return true;
 }
 
-void releaseInstanceLock() { instanceLock().reset(); }
+void releaseInstanceLock() {
+    instanceLock().reset();
+}
 
 frm_password::frm_password(std::function<void()> openConfigScreen, QWidget* parent)
     : QWidget(parent), openConfigScreen_(std::move(openConfigScreen)),
@@ -99,9 +101,8 @@ void frm_password::Form_Load() {
         endProgram(1);
     }
     if (!takeInstanceLock()) {
-        services().prompter->ask(
-            {QStringLiteral("Program already running"), kProgramTitle, Icon::Exclamation,
-             Buttons::Ok});
+        services().prompter->ask({QStringLiteral("Program already running"), kProgramTitle,
+                                  Icon::Exclamation, Buttons::Ok});
         endProgram(1);
     }
     const Trap trap(kFormName + QStringLiteral("form_load"));
@@ -120,7 +121,7 @@ void frm_password::Form_Load() {
 bool frm_password::eventFilter(QObject* watched, QEvent* event) {
     if (watched == txt_password_) {
         if (event->type() == QEvent::FocusIn)
-            txt_password_->setStyleSheet(QStringLiteral("background-color: rgb(255, 255, 0)"));
+            setFieldBackground(txt_password_, kEditingYellow);
         if (event->type() == QEvent::KeyPress && isEnter(static_cast<QKeyEvent*>(event))) {
             Trap(kFormName + QStringLiteral("txt_password_KeyPress")).run([this] {
                 txt_password_KeyPress();

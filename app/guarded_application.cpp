@@ -5,7 +5,6 @@
 
 #include <QEvent>
 #include <QWidget>
-
 #include <exception>
 #include <utility>
 
@@ -41,8 +40,7 @@ QString handlerName(const QObject* receiver, const QEvent* event) {
     const QString control = receiver ? receiver->objectName() : QString();
     if (!window || window == widget)
         return control + QStringLiteral(" : ") + eventName(event->type());
-    return window->objectName() + QStringLiteral(" : ") + control + u'_' +
-           eventName(event->type());
+    return window->objectName() + QStringLiteral(" : ") + control + u'_' + eventName(event->type());
 }
 
 bool GuardedApplication::notify(QObject* receiver, QEvent* event) {

@@ -22,10 +22,16 @@ QString installFolder() {
     return QDir::toNativeSeparators(folder);
 }
 
-QString databaseFile() { return installFolder() + kDatabaseFileName; }
+QString databaseFile() {
+    return installFolder() + kDatabaseFileName;
+}
 
-QString errorLogFile() { return installFolder() + kErrorLogFileName; }
+QString errorLogFile() {
+    return installFolder() + kErrorLogFileName;
+}
 
-QString instanceLockFile() { return installFolder() + QStringLiteral("kr7-data.lock"); }
+QString instanceLockFile() {
+    return installFolder() + QStringLiteral("kr7-data.lock");
+}
 
 } // namespace kr7::files

@@ -10,12 +10,24 @@ namespace {
 
 using enum FieldType;
 
-Column yesNo(const char* name) { return {QString::fromLatin1(name), YesNo}; }
-Column date(const char* name) { return {QString::fromLatin1(name), Date}; }
-Column whole(const char* name) { return {QString::fromLatin1(name), Whole}; }
-Column floating(const char* name) { return {QString::fromLatin1(name), Floating}; }
-Column text(const char* name, int size) { return {QString::fromLatin1(name), Text, size}; }
-Column memo(const char* name) { return {QString::fromLatin1(name), Text, 0}; }
+Column yesNo(const char* name) {
+    return {QString::fromLatin1(name), YesNo};
+}
+Column date(const char* name) {
+    return {QString::fromLatin1(name), Date};
+}
+Column whole(const char* name) {
+    return {QString::fromLatin1(name), Whole};
+}
+Column floating(const char* name) {
+    return {QString::fromLatin1(name), Floating};
+}
+Column text(const char* name, int size) {
+    return {QString::fromLatin1(name), Text, size};
+}
+Column memo(const char* name) {
+    return {QString::fromLatin1(name), Text, 0};
+}
 
 QString code(const char* prefix, int number) {
     return QStringLiteral("%1_%2").arg(QLatin1String(prefix)).arg(number, 2, 10, QLatin1Char('0'));
@@ -29,17 +41,16 @@ void addNumbered(std::vector<Column>& columns, const char* prefix, int first, in
 
 Table pcConfiguration() {
     std::vector<Column> c = {
-        whole("PC_01"),     text("PC_02", 50),  floating("PC_03"),  floating("PC_04"),
-        whole("PC_05"),     yesNo("PC_09"),     yesNo("PC_10"),     floating("PC_12"),
-        text("PC_13", 50),  yesNo("PC_16"),     yesNo("PC_20"),     text("PC_25", 80),
-        text("PC_26", 80),  yesNo("PC_28"),     yesNo("PC_29"),     floating("PC_30"),
-        date("PC_34"),      text("PC_37", 50),  yesNo("PC_38"),     yesNo("PC_39"),
-        yesNo("PC_41"),     text("PC_42", 10),  text("PC_43", 10),  whole("PC_45"),
-        whole("PC_48"),     whole("PC_49"),     whole("PC_50"),     whole("PC_51"),
+        whole("PC_01"),    text("PC_02", 50), floating("PC_03"), floating("PC_04"), whole("PC_05"),
+        yesNo("PC_09"),    yesNo("PC_10"),    floating("PC_12"), text("PC_13", 50), yesNo("PC_16"),
+        yesNo("PC_20"),    text("PC_25", 80), text("PC_26", 80), yesNo("PC_28"),    yesNo("PC_29"),
+        floating("PC_30"), date("PC_34"),     text("PC_37", 50), yesNo("PC_38"),    yesNo("PC_39"),
+        yesNo("PC_41"),    text("PC_42", 10), text("PC_43", 10), whole("PC_45"),    whole("PC_48"),
+        whole("PC_49"),    whole("PC_50"),    whole("PC_51"),
     };
     addNumbered(c, "PC", 55, 60, Floating);
-    addNumbered(c, "PC", 61, 72, Text, 15); // valve names 1-12
-    addNumbered(c, "PC", 73, 90, Text, 30); // timer names 1-18
+    addNumbered(c, "PC", 61, 72, Text, 15);   // valve names 1-12
+    addNumbered(c, "PC", 73, 90, Text, 30);   // timer names 1-18
     addNumbered(c, "PC", 104, 105, Text, 15); // valve names 13-14
     return {PC_Configuration, std::move(c)};
 }
@@ -65,12 +76,12 @@ Table picList() {
 }
 
 std::vector<Column> resultColumnsByName() {
-    return {text("PATIENT_NAME", 50),   text("BARCODE", 50),     text("PV1_STRING", 20),
-            text("PV2_STRING", 20),     whole("RUNTIME_STEPS"),  memo("SYSTEM_NOTES"),
-            memo("USER_NOTES"),         date("DATE_TESTED"),     text("LIMS_STR", 50),
+    return {text("PATIENT_NAME", 50),    text("BARCODE", 50),     text("PV1_STRING", 20),
+            text("PV2_STRING", 20),      whole("RUNTIME_STEPS"),  memo("SYSTEM_NOTES"),
+            memo("USER_NOTES"),          date("DATE_TESTED"),     text("LIMS_STR", 50),
             text("TESTED_INITIALS", 10), text("TESTED_NAME", 50), whole("REC_TYPE"),
-            floating("PV_LOW"),         floating("PV_HIGH"),     floating("PV1_NUMBER"),
-            floating("PV2_NUMBER"),     whole("PIC_ID"),         whole("LIMS_NUM")};
+            floating("PV_LOW"),          floating("PV_HIGH"),     floating("PV1_NUMBER"),
+            floating("PV2_NUMBER"),      whole("PIC_ID"),         whole("LIMS_NUM")};
 }
 
 std::vector<Table> buildTables() {
@@ -81,17 +92,17 @@ std::vector<Table> buildTables() {
     t.push_back({Messages,
                  {whole("ME_01"), text("ME_02", 30), text("ME_03", 40), text("ME_04", 80),
                   yesNo("ME_05")}});
-    t.push_back({Samples,
-                 {text("SA_02", 50), memo("SA_03"), date("SA_04"), text("SA_06", 20),
-                  whole("SA_08"), whole("SA_09"), floating("SA_11"), floating("SA_12"),
-                  memo("SA_15"), text("SA_17", 50), text("SA_18", 20), whole("SA_19"),
-                  floating("SA_21"), floating("SA_22"), text("SA_23", 50), whole("SA_24"),
-                  text("SA_30", 50), text("SA_31", 10)}});
+    t.push_back(
+        {Samples,
+         {text("SA_02", 50), memo("SA_03"), date("SA_04"), text("SA_06", 20), whole("SA_08"),
+          whole("SA_09"), floating("SA_11"), floating("SA_12"), memo("SA_15"), text("SA_17", 50),
+          text("SA_18", 20), whole("SA_19"), floating("SA_21"), floating("SA_22"),
+          text("SA_23", 50), whole("SA_24"), text("SA_30", 50), text("SA_31", 10)}});
     t.push_back({Samples_old, resultColumnsByName()});
     t.push_back({Samples_historical, resultColumnsByName()});
     t.push_back({Calibration_data,
-                 {text("CD_02", 50), date("CD_03"), date("CD_04"), yesNo("CD_07"),
-                  whole("CD_09"), date("CD_10")}});
+                 {text("CD_02", 50), date("CD_03"), date("CD_04"), yesNo("CD_07"), whole("CD_09"),
+                  date("CD_10")}});
     t.push_back({Labels_wanted, {whole("LN_01"), text("LN_03", 50), text("LN_04", 50)}});
     return t;
 }
@@ -149,7 +160,8 @@ void create(sql::Database& db) {
         db.exec(QStringLiteral("CREATE UNIQUE INDEX ix_Messages ON T_Messages (ME_02)"));
         db.exec(QStringLiteral("CREATE INDEX ix_Samples_date ON T_Samples (SA_04)"));
         db.exec(QStringLiteral("CREATE INDEX ix_Samples_old_date ON T_Samples_old (DATE_TESTED)"));
-        db.exec(QStringLiteral("CREATE INDEX ix_Calibration_barcode ON T_Calibration_data (CD_02)"));
+        db.exec(
+            QStringLiteral("CREATE INDEX ix_Calibration_barcode ON T_Calibration_data (CD_02)"));
     });
 }
 

@@ -4,7 +4,6 @@
 #include "errors.h"
 
 #include <sqlite3.h>
-
 #include <utility>
 
 namespace kr7::sql {
@@ -40,7 +39,9 @@ Statement& Statement::operator=(Statement&& other) noexcept {
     return *this;
 }
 
-Statement::~Statement() { sqlite3_finalize(stmt_); }
+Statement::~Statement() {
+    sqlite3_finalize(stmt_);
+}
 
 Statement& Statement::bind(int index, const Value& value) {
     int rc = SQLITE_OK;
@@ -103,7 +104,9 @@ void Statement::reset() {
     sqlite3_clear_bindings(stmt_);
 }
 
-int Statement::columnCount() const { return sqlite3_column_count(stmt_); }
+int Statement::columnCount() const {
+    return sqlite3_column_count(stmt_);
+}
 
 QString Statement::columnName(int index) const {
     return QString::fromUtf8(sqlite3_column_name(stmt_, index));
@@ -130,7 +133,9 @@ std::int64_t Statement::columnWhole(int index) const {
     return sqlite3_column_int64(stmt_, index);
 }
 
-double Statement::columnFloating(int index) const { return sqlite3_column_double(stmt_, index); }
+double Statement::columnFloating(int index) const {
+    return sqlite3_column_double(stmt_, index);
+}
 
 QString Statement::columnText(int index) const {
     const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(stmt_, index));
@@ -161,7 +166,9 @@ Database& Database::operator=(Database&& other) noexcept {
     return *this;
 }
 
-Database::~Database() { sqlite3_close_v2(db_); }
+Database::~Database() {
+    sqlite3_close_v2(db_);
+}
 
 void Database::exec(const QString& sql) {
     check(db_, sqlite3_exec(db_, sql.toUtf8().constData(), nullptr, nullptr, nullptr));
@@ -174,7 +181,9 @@ Statement Database::prepare(const QString& sql) {
     return Statement(db_, stmt);
 }
 
-std::int64_t Database::changes() const { return sqlite3_changes64(db_); }
+std::int64_t Database::changes() const {
+    return sqlite3_changes64(db_);
+}
 
 WriteTransaction::WriteTransaction(Database& db) : db_(db) {
     db_.exec(QStringLiteral("BEGIN IMMEDIATE"));

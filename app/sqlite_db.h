@@ -3,7 +3,6 @@
 #include "value.h"
 
 #include <QString>
-
 #include <initializer_list>
 
 struct sqlite3;

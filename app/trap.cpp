@@ -18,7 +18,7 @@ ErrorInfo errorInfoOf(std::exception_ptr error, std::source_location where) {
 }
 
 bool Trap::run(const std::function<void()>& step, std::source_location where) const {
-    for (int lockRetries = 0;; ) {
+    for (int lockRetries = 0;;) {
         ErrorInfo info;
         try {
             step();

@@ -3,7 +3,6 @@
 #include "error_report.h"
 
 #include <QString>
-
 #include <functional>
 #include <source_location>
 

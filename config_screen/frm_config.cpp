@@ -33,8 +33,12 @@ void frm_config::Form_Load() {
     show();
 }
 
-void frm_config::Show_status_text(const QString& text) { statusPrompt_->setText(text); }
+void frm_config::Show_status_text(const QString& text) {
+    statusPrompt_->setText(text);
+}
 
-void openConfigScreen() { (new frm_config)->Form_Load(); }
+void openConfigScreen() {
+    (new frm_config)->Form_Load();
+}
 
 } // namespace kr7

@@ -9,7 +9,6 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
-
 #include <cstdio>
 #include <optional>
 
@@ -26,7 +25,9 @@ int usage() {
     return 2;
 }
 
-void say(const QString& text) { std::printf("%s\n", qPrintable(text)); }
+void say(const QString& text) {
+    std::printf("%s\n", qPrintable(text));
+}
 
 std::optional<long long> wholeArgument(const QString& text, long long max) {
     bool ok = false;
@@ -41,9 +42,9 @@ int init(bool demo) {
     if (!QDir().mkpath(folder))
         throw kr7::Error(kr7::errnum::FileError, QStringLiteral("cannot create ") + folder);
     kr7::seed::createDatabase(kr7::files::databaseFile(), {demo, kr7::SystemClock().now()});
-    say(QStringLiteral("created %1%2").arg(kr7::files::databaseFile(),
-                                           demo ? QStringLiteral(" with demo records")
-                                                : QString()));
+    say(QStringLiteral("created %1%2")
+            .arg(kr7::files::databaseFile(),
+                 demo ? QStringLiteral(" with demo records") : QString()));
     return 0;
 }
 

@@ -8,7 +8,6 @@
 #include "sqlite_db.h"
 
 #include <QFileInfo>
-
 #include <random>
 #include <vector>
 
@@ -19,11 +18,21 @@ namespace {
 using Field = std::pair<QString, Value>;
 using Record = std::vector<Field>;
 
-Value t(const char* s) { return Value::text(QString::fromUtf8(s)); }
-Value n(std::int64_t v) { return Value::whole(v); }
-Value f(double v) { return Value::floating(v); }
-Value yes(bool v) { return Value::yesNo(v); }
-Value d(const QDateTime& v) { return Value::date(v); }
+Value t(const char* s) {
+    return Value::text(QString::fromUtf8(s));
+}
+Value n(std::int64_t v) {
+    return Value::whole(v);
+}
+Value f(double v) {
+    return Value::floating(v);
+}
+Value yes(bool v) {
+    return Value::yesNo(v);
+}
+Value d(const QDateTime& v) {
+    return Value::date(v);
+}
 
 QString code(const char* prefix, int number) {
     return QStringLiteral("%1_%2").arg(QLatin1String(prefix)).arg(number, 2, 10, QLatin1Char('0'));
@@ -72,35 +81,63 @@ void insertRecord(sql::Database& db, const QString& table, const Record& record)
 }
 
 const char* const kValveNames[14] = {
-    "Sample pump",   "Wash pump",     "Waste pump",     "Drain valve",   "Sterilise valve",
-    "Water valve",   "Enzyme valve",  "Air valve",      "Bypass valve",  "Calibrant valve",
+    "Sample pump",    "Wash pump",    "Waste pump",     "Drain valve",   "Sterilise valve",
+    "Water valve",    "Enzyme valve", "Air valve",      "Bypass valve",  "Calibrant valve",
     "Pressure valve", "Vent valve",   "Spare valve 13", "Spare valve 14"};
 
-const char* const kTimerNames[18] = {
-    "Pump settle",       "Valve settle",      "Optical settle",   "Drain pulse",
-    "Air purge",         "Sample draw",       "Dip pause",        "Pressure equalise",
-    "Heating wait",      "Washpot travel",    "Barcode read",     "Waste drain",
-    "Runtime limit",     "Pre-wash idle",     "Temperature settle", "Calibrant age check",
-    "Maintenance reminder", "Display sleep"};
+const char* const kTimerNames[18] = {"Pump settle",
+                                     "Valve settle",
+                                     "Optical settle",
+                                     "Drain pulse",
+                                     "Air purge",
+                                     "Sample draw",
+                                     "Dip pause",
+                                     "Pressure equalise",
+                                     "Heating wait",
+                                     "Washpot travel",
+                                     "Barcode read",
+                                     "Waste drain",
+                                     "Runtime limit",
+                                     "Pre-wash idle",
+                                     "Temperature settle",
+                                     "Calibrant age check",
+                                     "Maintenance reminder",
+                                     "Display sleep"};
 
 Record pcConfiguration(const Options& o) {
     Record r = {
-        {"PC_01", n(1)},        {"PC_02", t(o.demo ? "Demo Laboratory" : "")},
-        {"PC_03", f(100)},      {"PC_04", f(1)},
-        {"PC_05", n(1)},        {"PC_09", yes(true)},
-        {"PC_10", yes(false)},  {"PC_12", f(30)},
-        {"PC_13", t("hh.exe")}, {"PC_16", yes(false)},
-        {"PC_20", yes(false)},  {"PC_25", t("C:\\Halvik\\KR7\\RJL\\")},
-        {"PC_26", t("C:\\Halvik\\KR7\\RJP\\")}, {"PC_28", yes(true)},
-        {"PC_29", yes(true)},   {"PC_30", f(5)},
-        {"PC_37", t("notepad.exe")}, {"PC_38", yes(false)},
-        {"PC_39", yes(false)},  {"PC_41", yes(!o.demo)},
-        {"PC_42", t("PV25")},   {"PC_43", t("PV37")},
-        {"PC_45", n(1)},        {"PC_48", n(20)},
-        {"PC_49", n(20)},       {"PC_50", n(20)},
-        {"PC_51", n(20)},       {"PC_55", f(1.52)},
-        {"PC_56", f(1.72)},     {"PC_57", f(1.15)},
-        {"PC_58", f(1.30)},     {"PC_59", f(2.10)},
+        {"PC_01", n(1)},
+        {"PC_02", t(o.demo ? "Demo Laboratory" : "")},
+        {"PC_03", f(100)},
+        {"PC_04", f(1)},
+        {"PC_05", n(1)},
+        {"PC_09", yes(true)},
+        {"PC_10", yes(false)},
+        {"PC_12", f(30)},
+        {"PC_13", t("hh.exe")},
+        {"PC_16", yes(false)},
+        {"PC_20", yes(false)},
+        {"PC_25", t("C:\\Halvik\\KR7\\RJL\\")},
+        {"PC_26", t("C:\\Halvik\\KR7\\RJP\\")},
+        {"PC_28", yes(true)},
+        {"PC_29", yes(true)},
+        {"PC_30", f(5)},
+        {"PC_37", t("notepad.exe")},
+        {"PC_38", yes(false)},
+        {"PC_39", yes(false)},
+        {"PC_41", yes(!o.demo)},
+        {"PC_42", t("PV25")},
+        {"PC_43", t("PV37")},
+        {"PC_45", n(1)},
+        {"PC_48", n(20)},
+        {"PC_49", n(20)},
+        {"PC_50", n(20)},
+        {"PC_51", n(20)},
+        {"PC_55", f(1.52)},
+        {"PC_56", f(1.72)},
+        {"PC_57", f(1.15)},
+        {"PC_58", f(1.30)},
+        {"PC_59", f(2.10)},
         {"PC_60", f(2.38)},
     };
     for (int v = 1; v <= 14; ++v)
@@ -113,36 +150,62 @@ Record pcConfiguration(const Options& o) {
 Record picList(const Options& o) {
     const QDateTime& now = o.now;
     Record r = {
-        {"PI_01", n(101)},           {"PI_02", t("4.0f")},
-        {"PI_03", d(now.addDays(-3))}, {"PI_04", d(now.addDays(-30))},
-        {"PI_07", d(now.addDays(-30))}, {"PI_09", n(0)},
-        {"PI_11", d(now.addDays(-31))}, {"PI_13", t("KR7_standard.rjp")},
-        {"PI_14", d(now.addSecs(-26 * 3600))}, {"PI_15", n(12)},
-        {"PI_16", d(now.addSecs(-5 * 3600))}, {"PI_18", t("C2041187")},
-        {"PI_45", f(1.72)},          {"PI_19", f(1.52)},
-        {"PI_20", n(2345)},          {"PI_21", t("L2040311")},
-        {"PI_46", f(1.30)},          {"PI_22", f(1.15)},
-        {"PI_23", n(1766)},          {"PI_24", t("H2040422")},
-        {"PI_47", f(2.38)},          {"PI_25", f(2.10)},
-        {"PI_26", n(3210)},          {"PI_27", f(0.0123456789)},
-        {"PI_28", f(-0.0021)},       {"PI_29", f(1.0)},
-        {"PI_30", t("KR7 bench 1")}, {"PI_31", f(0.2)},
-        {"PI_32", f(1.1)},           {"PI_34", yes(true)},
-        {"PI_35", n(240)},           {"PI_38", n(50)},
-        {"PI_39", n(90)},            {"PI_43", yes(false)},
-        {"PI_44", yes(false)},       {"PI_48", t("1")},
-        {"PI_49", n(0)},             {"PI_50", t("1")},
-        {"PI_52", t("1")},           {"PI_53", n(500)},
-        {"PI_54", n(1680)},          {"PI_55", n(1000)},
-        {"PI_56", n(1680)},          {"PI_57", n(1)},
-        {"PI_58", n(1)},             {"PI_59", n(2)},
-        {"PI_60", yes(true)},        {"PI_61", yes(true)},
-        {"PI_62", d(now.addDays(-6))}, {"PI_63", n(100)},
-        {"PI_65", d(now.addDays(-1))}, {"PI_88", n(0)},
+        {"PI_01", n(101)},
+        {"PI_02", t("4.0f")},
+        {"PI_03", d(now.addDays(-3))},
+        {"PI_04", d(now.addDays(-30))},
+        {"PI_07", d(now.addDays(-30))},
+        {"PI_09", n(0)},
+        {"PI_11", d(now.addDays(-31))},
+        {"PI_13", t("KR7_standard.rjp")},
+        {"PI_14", d(now.addSecs(-26 * 3600))},
+        {"PI_15", n(12)},
+        {"PI_16", d(now.addSecs(-5 * 3600))},
+        {"PI_18", t("C2041187")},
+        {"PI_45", f(1.72)},
+        {"PI_19", f(1.52)},
+        {"PI_20", n(2345)},
+        {"PI_21", t("L2040311")},
+        {"PI_46", f(1.30)},
+        {"PI_22", f(1.15)},
+        {"PI_23", n(1766)},
+        {"PI_24", t("H2040422")},
+        {"PI_47", f(2.38)},
+        {"PI_25", f(2.10)},
+        {"PI_26", n(3210)},
+        {"PI_27", f(0.0123456789)},
+        {"PI_28", f(-0.0021)},
+        {"PI_29", f(1.0)},
+        {"PI_30", t("KR7 bench 1")},
+        {"PI_31", f(0.2)},
+        {"PI_32", f(1.1)},
+        {"PI_34", yes(true)},
+        {"PI_35", n(240)},
+        {"PI_38", n(50)},
+        {"PI_39", n(90)},
+        {"PI_43", yes(false)},
+        {"PI_44", yes(false)},
+        {"PI_48", t("1")},
+        {"PI_49", n(0)},
+        {"PI_50", t("1")},
+        {"PI_52", t("1")},
+        {"PI_53", n(500)},
+        {"PI_54", n(1680)},
+        {"PI_55", n(1000)},
+        {"PI_56", n(1680)},
+        {"PI_57", n(1)},
+        {"PI_58", n(1)},
+        {"PI_59", n(2)},
+        {"PI_60", yes(true)},
+        {"PI_61", yes(true)},
+        {"PI_62", d(now.addDays(-6))},
+        {"PI_63", n(100)},
+        {"PI_65", d(now.addDays(-1))},
+        {"PI_88", n(0)},
         {"PI_89", n(2)},
     };
     // Wash and dry seconds of the eight cleaning rows, then the three copies of cycle 1.
-    const int washDry[8][2] = {{30, 20}, {15, 10}, {60, 30}, {30, 20},
+    const int washDry[8][2] = {{30, 20}, {15, 10},  {60, 30}, {30, 20},
                                {30, 20}, {120, 30}, {90, 30}, {45, 20}};
     for (int row = 0; row < 8; ++row) {
         r.emplace_back(code("PI", 66 + 2 * row), n(washDry[row][0]));
@@ -158,12 +221,11 @@ Record picList(const Options& o) {
 // Parameter number and value as entered; the hexadecimal copy follows from it.
 std::vector<std::pair<int, Value>> picParams() {
     std::vector<std::pair<int, Value>> p = {
-        {10, n(50)},  {11, n(0)},   {22, t("C")},  {23, t("A")},  {24, t("L")},
-        {26, t("H")}, {28, t("W")}, {30, t("S")},  {32, t("E")},  {34, n(10)},
-        {40, n(120)}, {80, n(17)},  {101, n(370)}, {102, n(300)}, {103, n(400)},
-        {104, n(0)},  {105, n(386)}};
-    const int timers[20] = {15, 20, 5, 10, 30, 25, 8, 12, 30, 10, 5, 20, 90, 30, 10, 60, 120, 15,
-                            30, 30};
+        {10, n(50)},   {11, n(0)},    {22, t("C")},  {23, t("A")}, {24, t("L")}, {26, t("H")},
+        {28, t("W")},  {30, t("S")},  {32, t("E")},  {34, n(10)},  {40, n(120)}, {80, n(17)},
+        {101, n(370)}, {102, n(300)}, {103, n(400)}, {104, n(0)},  {105, n(386)}};
+    const int timers[20] = {15, 20, 5,  10, 30, 25, 8,   12, 30, 10,
+                            5,  20, 90, 30, 10, 60, 120, 15, 30, 30};
     for (int i = 0; i < 20; ++i)
         p.emplace_back(41 + i, n(timers[i]));
     return p;
@@ -198,15 +260,13 @@ const char* const kMessages[][2] = {
 };
 
 const char* const kLabels[42] = {
-    "PUMPS_ON",      "PUMPS_OFF",     "OPTOS_ON",      "OPTOS_OFF",     "STOP_ALL",
-    "GET_BARCODE",   "CHECK_OPTOS",   "MOVE_OS1",      "MOVE_OS2",      "HEATING",
-    "GET_RUNTIME",   "WASHPOT_UP",    "WASHPOT_DOWN",  "DRAIN_STER",    "STER_WASH",
-    "STER_DRY",      "DRAIN_WATER",   "WATER_WASH",    "WATER_DRY",     "ENZYME_SUCK",
-    "ENZYME_WASH",   "ENZYME_DRY",    "DRAIN_CAL",     "WASH_CYCLE_1",  "DRY_CYCLE_1",
-    "SPARE_26",      "SPARE_27",      "WASH_CYCLE_1",  "DRY_CYCLE_1",   "WASH_CYCLE_1",
-    "DRY_CYCLE_1",   "EQUALISE",      "WASH_CYCLE_1",  "WASH_CYCLE_2",  "WASH_CYCLE_3",
-    "WASH_CYCLE_4",  "WASH_CYCLE_5",  "DRY_CYCLE_1",   "DRY_CYCLE_2",   "DRY_CYCLE_3",
-    "DRY_CYCLE_4",   "DRY_CYCLE_5"};
+    "PUMPS_ON",     "PUMPS_OFF",   "OPTOS_ON",     "OPTOS_OFF",    "STOP_ALL",     "GET_BARCODE",
+    "CHECK_OPTOS",  "MOVE_OS1",    "MOVE_OS2",     "HEATING",      "GET_RUNTIME",  "WASHPOT_UP",
+    "WASHPOT_DOWN", "DRAIN_STER",  "STER_WASH",    "STER_DRY",     "DRAIN_WATER",  "WATER_WASH",
+    "WATER_DRY",    "ENZYME_SUCK", "ENZYME_WASH",  "ENZYME_DRY",   "DRAIN_CAL",    "WASH_CYCLE_1",
+    "DRY_CYCLE_1",  "SPARE_26",    "SPARE_27",     "WASH_CYCLE_1", "DRY_CYCLE_1",  "WASH_CYCLE_1",
+    "DRY_CYCLE_1",  "EQUALISE",    "WASH_CYCLE_1", "WASH_CYCLE_2", "WASH_CYCLE_3", "WASH_CYCLE_4",
+    "WASH_CYCLE_5", "DRY_CYCLE_1", "DRY_CYCLE_2",  "DRY_CYCLE_3",  "DRY_CYCLE_4",  "DRY_CYCLE_5"};
 
 const char* const kCycleDescriptions[5] = {"Standard clean", "Quick rinse", "Deep clean", "", ""};
 
@@ -239,10 +299,11 @@ void insertCalibrantTubes(sql::Database& db, const QDateTime& now) {
     for (int i = 0; i < 12; ++i) {
         const QDateTime filled = now.addDays(-40 + 3 * i);
         const bool drained = i < 4;
-        tubes.insert({Value::text(QStringLiteral("%1%2").arg(QLatin1Char(kinds[i % 3])).arg(
-                          2040100 + 37 * i)),
-                      d(filled.addDays(2)), d(filled), yes(drained), n(drained ? 0 : 3 + i),
-                      drained ? d(filled.addDays(5)) : Value::null()});
+        tubes.insert(
+            {Value::text(
+                 QStringLiteral("%1%2").arg(QLatin1Char(kinds[i % 3])).arg(2040100 + 37 * i)),
+             d(filled.addDays(2)), d(filled), yes(drained), n(drained ? 0 : 3 + i),
+             drained ? d(filled.addDays(5)) : Value::null()});
     }
 }
 
@@ -258,30 +319,30 @@ struct ResultMaker {
         const double pv1 = missing ? 0 : pv(random);
         const double pv2 = missing ? 0 : pv1 * 0.87;
         const QDateTime tested = newest.addSecs(-index * 637 - percent(random));
-        static const char* const notes[] = {"", "", "", "Haemolysed", "Repeat requested",
-                                            "Low volume", "Clot detected"};
+        static const char* const notes[] = {
+            "", "", "", "Haemolysed", "Repeat requested", "Low volume", "Clot detected"};
         const int lims = percent(random) % 4;
-        return {Value::text(recType == 1 ? QStringLiteral("Patient %1").arg(index % 5000)
-                                         : QString()),
-                Value::text(QStringLiteral("%1%2")
-                                .arg(QLatin1Char("XPCLHOOOOOOOO"[recType]))
-                                .arg(1000000 + index)),
-                Value::text(missing ? QString() : conv::formatNumber(pv1, u"0.00")),
-                Value::text(missing ? QString() : conv::formatNumber(pv2, u"0.00")),
-                n(missing ? 0 : 1500 + percent(random) * 17),
-                t(notes[percent(random) % 7]),
-                t(percent(random) < 10 ? "Checked by supervisor" : ""),
-                d(tested),
-                Value::text(lims == 0 ? QString() : QStringLiteral("LIMS %1").arg(lims)),
-                t("AB"),
-                t("A Brown"),
-                n(recType),
-                f(1.50),
-                f(1.72),
-                f(pv1),
-                f(pv2),
-                n(101),
-                n(lims)};
+        return {
+            Value::text(recType == 1 ? QStringLiteral("Patient %1").arg(index % 5000) : QString()),
+            Value::text(QStringLiteral("%1%2")
+                            .arg(QLatin1Char("XPCLHOOOOOOOO"[recType]))
+                            .arg(1000000 + index)),
+            Value::text(missing ? QString() : conv::formatNumber(pv1, u"0.00")),
+            Value::text(missing ? QString() : conv::formatNumber(pv2, u"0.00")),
+            n(missing ? 0 : 1500 + percent(random) * 17),
+            t(notes[percent(random) % 7]),
+            t(percent(random) < 10 ? "Checked by supervisor" : ""),
+            d(tested),
+            Value::text(lims == 0 ? QString() : QStringLiteral("LIMS %1").arg(lims)),
+            t("AB"),
+            t("A Brown"),
+            n(recType),
+            f(1.50),
+            f(1.72),
+            f(pv1),
+            f(pv2),
+            n(101),
+            n(lims)};
     }
 };
 

@@ -2,7 +2,6 @@
 
 #include <QDateTime>
 #include <QString>
-
 #include <cstdint>
 
 namespace kr7::sql {

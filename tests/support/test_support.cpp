@@ -3,6 +3,7 @@
 #include "common_procs.h"
 #include "conversions.h"
 #include "database.h"
+#include "frm_password.h"
 #include "install_folder.h"
 #include "seed.h"
 #include "services.h"
@@ -51,18 +52,27 @@ Fixture::Fixture(bool withDatabase) {
 }
 
 Fixture::~Fixture() {
+    releaseInstanceLock();
     closeDatabase();
     services().prompter = nullptr;
     services().clock = nullptr;
 }
 
-QString Fixture::folder() const { return files::installFolder(); }
+QString Fixture::folder() const {
+    return files::installFolder();
+}
 
-QString Fixture::databasePath() const { return files::databaseFile(); }
+QString Fixture::databasePath() const {
+    return files::databaseFile();
+}
 
-sql::Database Fixture::openDatabase() const { return sql::Database::open(databasePath()); }
+sql::Database Fixture::openDatabase() const {
+    return sql::Database::open(databasePath());
+}
 
-void Fixture::exec(const QString& sql) const { openDatabase().exec(sql); }
+void Fixture::exec(const QString& sql) const {
+    openDatabase().exec(sql);
+}
 
 Value Fixture::query(const QString& sql) const {
     auto db = openDatabase();

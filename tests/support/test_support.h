@@ -8,7 +8,6 @@
 #include <QDateTime>
 #include <QTemporaryDir>
 #include <QtTest>
-
 #include <deque>
 #include <vector>
 
@@ -74,12 +73,12 @@ class Fixture {
 
 // QTEST_MAIN with the program's own application class (its event-dispatch guard) and the
 // offscreen platform.
-#define KR7_TEST_MAIN(TestClass)                                                               \
-    int main(int argc, char** argv) {                                                          \
-        qputenv("QT_QPA_PLATFORM", "offscreen");                                               \
-        kr7::GuardedApplication app(argc, argv);                                               \
-        app.setAttribute(Qt::AA_Use96Dpi, true);                                               \
-        TestClass tc;                                                                          \
-        QTEST_SET_MAIN_SOURCE_PATH                                                             \
-        return QTest::qExec(&tc, argc, argv);                                                  \
+#define KR7_TEST_MAIN(TestClass)                                                                   \
+    int main(int argc, char** argv) {                                                              \
+        qputenv("QT_QPA_PLATFORM", "offscreen");                                                   \
+        kr7::GuardedApplication app(argc, argv);                                                   \
+        app.setAttribute(Qt::AA_Use96Dpi, true);                                                   \
+        TestClass tc;                                                                              \
+        QTEST_SET_MAIN_SOURCE_PATH                                                                 \
+        return QTest::qExec(&tc, argc, argv);                                                      \
     }

@@ -1,0 +1,18 @@
+#pragma once
+
+#include <QColor>
+
+class QWidget;
+
+namespace kr7 {
+
+// The colours the lab staff know: yellow while a field is being edited, white otherwise,
+// and the read-only fields' peach.
+inline const QColor kEditingYellow{255, 255, 0};
+inline const QColor kFieldWhite{255, 255, 255};
+inline const QColor kReadOnlyPeach{255, 224, 192};
+
+// Sets the background a text field paints (its base colour).
+void setFieldBackground(QWidget* field, const QColor& colour);
+
+} // namespace kr7

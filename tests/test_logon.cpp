@@ -1,0 +1,226 @@
+// Start-up and log-on: the checks before any screen, the password prompt flag and the
+// daily password.
+
+#include "common_procs.h"
+#include "database.h"
+#include "errors.h"
+#include "frm_config.h"
+#include "frm_password.h"
+#include "guarded_application.h"
+#include "install_folder.h"
+#include "services.h"
+#include "test_support.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QLabel>
+#include <QLineEdit>
+#include <QLockFile>
+#include <QPointer>
+#include <QSignalSpy>
+
+using namespace kr7;
+
+namespace {
+
+struct Started {
+    QPointer<frm_password> form;
+    int configOpened = 0;
+    bool ended = false;
+};
+
+// Runs the start-up sequence with an opener that only counts.
+std::unique_ptr<Started> startUp() {
+    auto started = std::make_unique<Started>();
+    Started* s = started.get();
+    s->form = new frm_password([s] { ++s->configOpened; });
+    try {
+        s->form->Form_Load();
+    } catch (const ProgramEnded&) {
+        s->ended = true;
+    }
+    return started;
+}
+
+QLineEdit* passwordField(frm_password* form) {
+    return form->findChild<QLineEdit*>(QStringLiteral("txt_password"));
+}
+
+void setPasswordFlag(test::Fixture& fx, bool on) {
+    fx.exec(QStringLiteral("UPDATE T_PC_Configuration SET PC_41 = %1").arg(on ? 1 : 0));
+}
+
+} // namespace
+
+class TestLogon : public QObject {
+    Q_OBJECT
+
+  private slots:
+    void cleanup() {
+        for (QWidget* w : QApplication::topLevelWidgets())
+            delete w;
+    }
+
+    void missingDatabaseEndsWithItsMessageEvenBesideASecondCopy() {
+        test::Fixture fx(false);
+        QLockFile other(files::instanceLockFile());
+        QVERIFY(other.tryLock(0));
+        const auto s = startUp();
+        QVERIFY(s->ended);
+        QCOMPARE(fx.prompter.prompts.size(), 1u);
+        const Prompt& p = fx.prompter.prompts[0];
+        QCOMPARE(p.text, QStringLiteral("Cannot find ") + QDir::toNativeSeparators(fx.folder()));
+        QVERIFY(p.text.endsWith(QDir::separator()));
+        QCOMPARE(p.title, QStringLiteral("Contact Support before continuing"));
+        QCOMPARE(p.icon, Icon::Exclamation);
+        QCOMPARE(p.buttons, Buttons::Ok);
+        QCOMPARE(s->configOpened, 0);
+    }
+
+    void secondCopyEndsWithoutOpeningTheDatabase() {
+        test::Fixture fx;
+        QLockFile other(files::instanceLockFile());
+        QVERIFY(other.tryLock(0));
+        const auto s = startUp();
+        QVERIFY(s->ended);
+        QCOMPARE(fx.prompter.prompts.size(), 1u);
+        QCOMPARE(fx.prompter.prompts[0].text, QStringLiteral("Program already running"));
+        QCOMPARE(fx.prompter.prompts[0].title, QStringLiteral("KR7 Software"));
+        QCOMPARE(fx.prompter.prompts[0].icon, Icon::Exclamation);
+        QVERIFY_THROWS_EXCEPTION(Error, Get_connection());
+    }
+
+    void lockLeftByACrashedCopyDoesNotBlock() {
+        test::Fixture fx;
+        QFile stale(files::instanceLockFile());
+        QVERIFY(stale.open(QIODevice::WriteOnly));
+        // The owner's process id is one that no running process has.
+        stale.write(QByteArray("2147483646\n") + QCoreApplication::applicationName().toUtf8() +
+                    "\n" + QSysInfo::machineHostName().toUtf8() + "\n");
+        stale.close();
+        const auto s = startUp();
+        QVERIFY(!s->ended);
+        QVERIFY(fx.prompter.prompts.empty());
+    }
+
+    void passwordFlagDecidesWhetherTheFormIsShown_data() {
+        QTest::addColumn<bool>("flag");
+        QTest::newRow("off: straight to the configuration screen") << false;
+        QTest::newRow("on: the log-on form waits") << true;
+    }
+    void passwordFlagDecidesWhetherTheFormIsShown() {
+        QFETCH(bool, flag);
+        test::Fixture fx;
+        setPasswordFlag(fx, flag);
+        const auto s = startUp();
+        QVERIFY(!s->ended);
+        QCOMPARE(s->configOpened, flag ? 0 : 1);
+        if (flag) {
+            QVERIFY(s->form->isVisible());
+            QCOMPARE(s->form->windowTitle(), QStringLiteral("Password"));
+        } else {
+            QTRY_VERIFY(s->form.isNull()); // unloaded without ever being shown
+        }
+        QVERIFY(fx.prompter.prompts.empty());
+    }
+
+    void unreadableDatabaseIsReportedAndThePasswordStillAsked() {
+        test::Fixture fx;
+        fx.exec(QStringLiteral("DROP TABLE T_PIC_Params"));
+        const auto s = startUp();
+        QVERIFY(!s->ended);
+        QVERIFY(!fx.prompter.prompts.empty());
+        QCOMPARE(fx.prompter.prompts[0].title, QStringLiteral("Contact Support before continuing"));
+        QVERIFY(fx.prompter.prompts[0].text.startsWith(QStringLiteral("frm_password : form_load")));
+        QVERIFY(s->form->isVisible());
+        QCOMPARE(s->configOpened, 0);
+    }
+
+    void dailyPassword_data() {
+        QTest::addColumn<QDateTime>("now");
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<bool>("accepted");
+        const QString prefix = QLatin1String(frm_password::kLogonPrefix);
+        const QDateTime fifth = test::at(2026, 3, 5, 23, 59, 59);
+        const QDateTime sixth = test::at(2026, 3, 6, 0, 0, 0);
+        QTest::newRow("the 5th") << fifth << prefix + "05" << true;
+        QTest::newRow("just after midnight") << sixth << prefix + "05" << false;
+        QTest::newRow("the 6th") << sixth << prefix + "06" << true;
+        QTest::newRow("other letter case") << fifth << prefix.toUpper() + "05" << false;
+        QTest::newRow("trailing blank") << fifth << prefix + "05 " << false;
+        QTest::newRow("one-digit day") << fifth << prefix + "5" << false;
+        QTest::newRow("empty") << fifth << QString() << false;
+    }
+    void dailyPassword() {
+        QFETCH(QDateTime, now);
+        QFETCH(QString, typed);
+        QFETCH(bool, accepted);
+        test::Fixture fx;
+        setPasswordFlag(fx, true);
+        fx.clock.set(now);
+        const auto s = startUp();
+        QLineEdit* field = passwordField(s->form);
+        QVERIFY(QTest::qWaitForWindowActive(s->form));
+        QSignalSpy returnPressed(field, &QLineEdit::returnPressed);
+        QTest::keyClicks(field, typed);
+        QTest::keyClick(field, Qt::Key_Return);
+        QCOMPARE(returnPressed.count(), 0); // Enter never reaches the field
+        QCOMPARE(s->configOpened, accepted ? 1 : 0);
+        QVERIFY(fx.prompter.prompts.empty());
+        if (accepted) {
+            QTRY_VERIFY(s->form.isNull());
+        } else {
+            QVERIFY(s->form->isVisible());
+            QCOMPARE(field->text(), QString());
+            QVERIFY(field->hasFocus());
+        }
+    }
+
+    void passwordFieldEchoesStarsAndTurnsYellowForGood() {
+        test::Fixture fx;
+        setPasswordFlag(fx, true);
+        const auto s = startUp();
+        QVERIFY(QTest::qWaitForWindowActive(s->form));
+        QLineEdit* field = passwordField(s->form);
+        QTest::keyClicks(field, QStringLiteral("ab"));
+        QCOMPARE(field->displayText(), QStringLiteral("**"));
+        auto* other = new QLineEdit(s->form);
+        other->show();
+        other->setFocus();
+        QTRY_VERIFY(other->hasFocus());
+        QCOMPARE(field->palette().color(QPalette::Base), QColor(255, 255, 0));
+    }
+
+    void configurationScreenShowsTheInstrumentNumber() {
+        test::Fixture fx;
+        setPasswordFlag(fx, false);
+        frm_password* form = new frm_password(openConfigScreen);
+        form->Form_Load();
+        auto* config = qobject_cast<frm_config*>([] {
+            for (QWidget* w : QApplication::topLevelWidgets())
+                if (w->objectName() == u"frm_config")
+                    return w;
+            return static_cast<QWidget*>(nullptr);
+        }());
+        QVERIFY(config);
+        QVERIFY(config->isVisible());
+        QCOMPARE(config->windowTitle(), QStringLiteral("KR7 Data Configuration 4-0f "));
+        QCOMPARE(config->findChild<QLabel*>(QStringLiteral("StatusBar1_Panel2"))->text(),
+                 QStringLiteral("KR7 = 101"));
+    }
+
+    void wrongNumberOfInstrumentRecordsStopsTheConfigurationScreen() {
+        test::Fixture fx;
+        setPasswordFlag(fx, false);
+        fx.exec(QStringLiteral("INSERT INTO T_PIC_list (PI_01) VALUES (102)"));
+        frm_password* form = new frm_password(openConfigScreen);
+        QVERIFY_THROWS_EXCEPTION(ProgramEnded, form->Form_Load());
+        QCOMPARE(fx.prompter.prompts.size(), 1u);
+        QCOMPARE(fx.prompter.prompts[0].text,
+                 QStringLiteral("Incorrect number of PIC records - Please run "
+                                "Utility_Clean_up_PIC_records"));
+    }
+};
+
+KR7_TEST_MAIN(TestLogon)
+#include "test_logon.moc"
