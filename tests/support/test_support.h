@@ -1,6 +1,7 @@
 #pragma once
 
 #include "clock.h"
+#include "guarded_application.h"
 #include "prompter.h"
 #include "sqlite_db.h"
 #include "value.h"

@@ -1,0 +1,170 @@
+// Sharing the database file with a busy instrument: nothing either program acknowledged may
+// be lost, under lock contention or when either is killed mid-write.
+
+#include "common_procs.h"
+#include "database.h"
+#include "errors.h"
+#include "install_folder.h"
+#include "services.h"
+#include "test_support.h"
+#include "trap.h"
+
+#include <QFile>
+#include <QProcess>
+#include <QRandomGenerator>
+
+using namespace kr7;
+
+namespace {
+
+// What the stand-ins said they committed.
+struct Acknowledged {
+    QStringList samples;
+    qint64 lastSampleCount = -1;
+    qint64 lastDips = -1;
+    QString tube;
+    qint64 lastWriterCount = 0;
+    int lines = 0;
+};
+
+Acknowledged readAcknowledged(const QByteArray& output) {
+    Acknowledged a;
+    for (const QByteArray& raw : output.split('\n')) {
+        const QStringList words = QString::fromUtf8(raw).split(u' ');
+        if (words.size() < 2 || words[0] != u"ACK")
+            continue; // a line cut short by a kill, or the closing summary
+        ++a.lines;
+        if (words[1] == u"SAMPLE" && words.size() == 3)
+            a.samples << words[2];
+        else if (words[1] == u"COUNTER" && words.size() == 4)
+            a.lastSampleCount = words[3].toLongLong();
+        else if (words[1] == u"DIPS" && words.size() == 4) {
+            a.tube = words[2];
+            a.lastDips = words[3].toLongLong();
+        } else if (words.size() == 2)
+            a.lastWriterCount = words[1].toLongLong();
+    }
+    return a;
+}
+
+// Many short writes; `longHolds` makes a few writes a second that hold the file longer than
+// a statement's busy wait, so that our side meets real lock conflicts.
+void startSim(QProcess& sim, int durationMs, int seed, bool longHolds = false) {
+    sim.start(QStringLiteral(KR7_SIM_PATH),
+              {QStringLiteral("--duration-ms"), QString::number(durationMs),
+               QStringLiteral("--rate"), longHolds ? QStringLiteral("0.5") : QStringLiteral("40"),
+               QStringLiteral("--hold-ms"),
+               longHolds ? QStringLiteral("1500") : QStringLiteral("10"), QStringLiteral("--seed"),
+               QString::number(seed)});
+    QVERIFY(sim.waitForStarted());
+}
+
+void verifyIntegrity(const test::Fixture& fx) {
+    QCOMPARE(fx.query(QStringLiteral("PRAGMA integrity_check")).toText(), QStringLiteral("ok"));
+}
+
+// Every sample the instrument acknowledged is there, and no counter went backwards.
+void verifyInstrumentWrites(const test::Fixture& fx, const Acknowledged& a) {
+    auto db = fx.openDatabase();
+    auto find = db.prepare(QStringLiteral("SELECT count(*) FROM T_Samples WHERE SA_02 = ?1"));
+    for (const QString& barcode : a.samples) {
+        find.bind(1, Value::text(barcode));
+        QVERIFY(find.step());
+        QVERIFY2(find.columnWhole(0) == 1, qPrintable(barcode));
+        find.reset();
+    }
+    if (a.lastSampleCount >= 0)
+        QVERIFY(fx.query(QStringLiteral("SELECT PI_15 FROM T_PIC_list")).toNumber() >=
+                double(a.lastSampleCount));
+}
+
+} // namespace
+
+class TestSharedFile : public QObject {
+    Q_OBJECT
+
+  private slots:
+    void storeAndInstrumentLoseNothingUnderContention() {
+        test::Fixture fx;
+        SystemClock realClock; // the waits between silent retries are real here
+        services().clock = &realClock;
+        Open_database();
+        QProcess sim, slowSim;
+        startSim(sim, 6000, 3);
+        startSim(slowSim, 6000, 4, true);
+        const Trap trap(QStringLiteral("test_shared_file : write"));
+        int attempted = 0, acknowledged = 0, lastSite = 0, lastParam = 0;
+        while (sim.state() != QProcess::NotRunning) {
+            const int n = ++attempted;
+            if (trap.run([n] {
+                    update_PC_Config_value(QStringLiteral("PC_02"),
+                                           Value::text(QStringLiteral("site %1").arg(n)));
+                    update_PIC_Param_value(10, Value::whole(n));
+                })) {
+                ++acknowledged;
+                lastSite = lastParam = n;
+            }
+            sim.waitForFinished(5);
+        }
+        QVERIFY(slowSim.waitForFinished());
+        QCOMPARE(sim.exitCode(), 0);
+        QCOMPARE(slowSim.exitCode(), 0);
+        const Acknowledged instrument = readAcknowledged(sim.readAllStandardOutput());
+        const Acknowledged slowInstrument = readAcknowledged(slowSim.readAllStandardOutput());
+        const int conflicts = int(fx.errorLogLines().filter(QStringLiteral("ERR  3260")).size());
+        const auto boxes =
+            std::count_if(fx.prompter.prompts.begin(), fx.prompter.prompts.end(),
+                          [](const Prompt& p) { return p.text.contains(QStringLiteral("3260")); });
+        qInfo("store: %d attempted, %d acknowledged; instrument: %d acknowledged; lock "
+              "conflicts met %d, shown to the user %d",
+              attempted, acknowledged, instrument.lines + slowInstrument.lines, conflicts,
+              int(boxes));
+        QVERIFY(instrument.lines > 30);
+        QVERIFY(acknowledged > 20);
+        QCOMPARE(fx.prompter.prompts.size(), std::size_t(boxes)); // nothing else went wrong
+        QCOMPARE(Get_PC_Config_value(QStringLiteral("PC_02")).toText(),
+                 QStringLiteral("site %1").arg(lastSite));
+        QCOMPARE(Get_PIC_Param_value(10).toText(), QString::number(lastParam));
+        verifyInstrumentWrites(fx, instrument);
+        verifyInstrumentWrites(fx, slowInstrument);
+        verifyIntegrity(fx);
+    }
+
+    void killedMidWriteLosesNothingAcknowledged() {
+        test::Fixture fx;
+        int killsSurvived = 0;
+        double previous = 1; // PC_01 as the database starts
+        for (int round = 1; round <= 4; ++round) {
+            QProcess sim, writer;
+            startSim(sim, 60000, 10 + round);
+            writer.start(QStringLiteral(KR7_WRITER_PATH), {});
+            QVERIFY(writer.waitForStarted());
+            QTest::qWait(QRandomGenerator::global()->bounded(300, 1200));
+            QCOMPARE(writer.state(), QProcess::Running);
+            QCOMPARE(sim.state(), QProcess::Running);
+            writer.kill();
+            sim.kill();
+            QVERIFY(writer.waitForFinished());
+            QVERIFY(sim.waitForFinished());
+            killsSurvived += 2;
+            verifyIntegrity(fx);
+            const QByteArray writerOutput = writer.readAllStandardOutput();
+            const Acknowledged ours = readAcknowledged(writerOutput);
+            verifyInstrumentWrites(fx, readAcknowledged(sim.readAllStandardOutput()));
+            // The write after the last acknowledged one may have been committed, not more.
+            const double acknowledged = std::max(previous, double(ours.lastWriterCount));
+            const double stored =
+                fx.query(QStringLiteral("SELECT PC_01 FROM T_PC_Configuration")).toNumber();
+            QVERIFY2(
+                stored >= acknowledged && stored <= acknowledged + 1,
+                qPrintable(
+                    QStringLiteral("stored %1, acknowledged %2").arg(stored).arg(acknowledged)));
+            previous = stored;
+            QVERIFY(!writerOutput.contains("BOX"));
+        }
+        qInfo("kills survived: %d", killsSurvived);
+    }
+};
+
+KR7_TEST_MAIN(TestSharedFile)
+#include "test_shared_file.moc"
