@@ -54,12 +54,15 @@ bool GuardedApplication::notify(QObject* receiver, QEvent* event) {
     }
     // The name is built only now: this function sees every event of the program.
     bool handled = false;
+    const auto handle = [&] {
+        if (failure)
+            std::rethrow_exception(std::exchange(failure, nullptr));
+        handled = QApplication::notify(receiver, event);
+    };
     try {
-        Trap(handlerName(receiver, event)).run([&] {
-            if (failure)
-                std::rethrow_exception(std::exchange(failure, nullptr));
-            handled = QApplication::notify(receiver, event);
-        });
+        // Reported without a line: this one would be the guard's own, which says nothing
+        // about where the handler failed.
+        Trap(handlerName(receiver, event)).run(handle, std::source_location{});
     } catch (const ProgramEnded&) {
         return true;
     }

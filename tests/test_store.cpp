@@ -1,0 +1,264 @@
+// The configuration store: reading and writing the single-record tables and the numbered PIC
+// parameters, the type conversions of a write, and the checks that end the program.
+
+#include "common_procs.h"
+#include "database.h"
+#include "errors.h"
+#include "guarded_application.h"
+#include "services.h"
+#include "test_support.h"
+
+#include <QElapsedTimer>
+
+using namespace kr7;
+
+Q_DECLARE_METATYPE(kr7::Value)
+
+namespace kr7 {
+// Found by QCOMPARE through argument-dependent lookup.
+char* toString(const Value& v) {
+    static const char* const kinds[] = {"Empty",    "Null", "Text", "Whole",
+                                        "Floating", "Date", "YesNo"};
+    return QTest::toString(QString::fromLatin1(kinds[int(v.kind())]) + u'(' + v.toText() + u')');
+}
+} // namespace kr7
+
+namespace {
+
+QString param(const test::Fixture& fx, int number, const char* field) {
+    const auto sql = QStringLiteral("SELECT %1 FROM T_PIC_Params WHERE PIC_01 = %2");
+    return fx.query(sql.arg(QLatin1String(field)).arg(number)).toText();
+}
+
+std::int32_t errorOf(const std::function<void()>& f) {
+    try {
+        f();
+    } catch (const Error& e) {
+        return e.number();
+    }
+    return 0;
+}
+
+} // namespace
+
+class TestStore : public QObject {
+    Q_OBJECT
+
+  private slots:
+    void picParamEncoding_data() {
+        QTest::addColumn<Value>("value");
+        QTest::addColumn<QString>("entered");
+        QTest::addColumn<QString>("hex");
+        const auto row = [](const char* name, Value v, const char* entered, const char* hex) {
+            QTest::newRow(name) << v << QString::fromUtf8(entered) << QString(hex);
+        };
+        row("255", Value::whole(255), "255", "00FF");
+        row("text 12.5, half to even", Value::text("12.5"), "12.5", "000C");
+        row("text 13.5, half to even", Value::text("13.5"), "13.5", "000E");
+        row("floating", Value::floating(2.5), "2.5", "0002");
+        row("one digit is a number", Value::text("7"), "7", "0007");
+        row("one letter", Value::text("A"), "A", "4100");
+        row("two letters", Value::text("AB"), "AB", "4142");
+        row("a sign alone is a letter", Value::text("-"), "-", "2D00");
+        row("single-byte code", Value::text(QStringLiteral("\u20AC")), "\u20AC", "8000");
+        row("empty", Value::text(""), "", "0000");
+        row("three letters change nothing", Value::text("ABC"), "50", "0032");
+        row("negative", Value::whole(-2), "-2", "FFFE");
+        row("wider than four digits", Value::whole(70000), "70000", "1170");
+    }
+    void picParamEncoding() {
+        QFETCH(Value, value);
+        QFETCH(QString, entered);
+        QFETCH(QString, hex);
+        test::Fixture fx;
+        Open_database();
+        update_PIC_Param_value(10, value);
+        QCOMPARE(param(fx, 10, "PIC_03"), entered);
+        QCOMPARE(param(fx, 10, "PIC_04"), hex);
+        QCOMPARE(Get_PIC_Param_value(10).toText(), entered);
+        QVERIFY(fx.prompter.prompts.empty());
+    }
+
+    void hexDigits() {
+        QCOMPARE(Hex2(0) + Hex2(255) + Hex2(256) + Hex2(-1), QStringLiteral("00FF00FF"));
+        QCOMPARE(Hex4(0) + Hex4(-1) + Hex4(65536) + Hex4(70000),
+                 QStringLiteral("0000FFFF00001170"));
+        QCOMPARE(Hex4(std::numeric_limits<std::int32_t>::min()), QStringLiteral("0000"));
+        QCOMPARE(Hex4(std::numeric_limits<std::int32_t>::max()), QStringLiteral("FFFF"));
+    }
+
+    void nullFieldReadsAsEmptyText_data() {
+        QTest::addColumn<QString>("table");
+        QTest::addColumn<QString>("field");
+        for (const char* field : {"PC_02", "PC_01", "PC_03", "PC_34", "PC_09"})
+            QTest::newRow(field) << schema::PC_Configuration << QString(field);
+        for (const char* field : {"PI_02", "PI_01", "PI_03", "PI_34"})
+            QTest::newRow(field) << schema::PIC_list << QString(field);
+    }
+    void nullFieldReadsAsEmptyText() {
+        QFETCH(QString, table);
+        QFETCH(QString, field);
+        test::Fixture fx;
+        // A file made by another tool may lack the NOT NULL of the Yes/No fields.
+        fx.exec(QStringLiteral("CREATE TABLE copy AS SELECT * FROM %1; DROP TABLE %1; "
+                               "ALTER TABLE copy RENAME TO %1; UPDATE %1 SET %2 = NULL")
+                    .arg(table, field));
+        Open_database();
+        const Value v =
+            table == schema::PIC_list ? Get_PIC_list_value(field) : Get_PC_Config_value(field);
+        QCOMPARE(v, Value::text(QString()));
+    }
+
+    void valuesKeepTheirKind() {
+        test::Fixture fx;
+        Open_database();
+        QCOMPARE(Get_PC_Config_value("PC_09"), Value::yesNo(true));
+        QCOMPARE(Get_PC_Config_value("PC_03"), Value::floating(100));
+        QCOMPARE(Get_PIC_list_value("PI_01"), Value::whole(101));
+        QCOMPARE(Get_PIC_list_value("PI_03"), Value::date(fx.clock.now().addDays(-3)));
+        QCOMPARE(Get_PIC_Param_value(22), Value::text("C"));
+
+        update_PC_Config_value("PC_09", Value::whole(0));
+        QCOMPARE(Get_PC_Config_value("PC_09"), Value::yesNo(false));
+        update_PIC_list_value("PI_03", Value::text("05/03/26 14:07"));
+        QCOMPARE(Get_PIC_list_value("PI_03"), Value::date(test::at(2026, 3, 5, 14, 7)));
+        QCOMPARE(fx.query("SELECT PI_03 FROM T_PIC_list"), Value::text("2026-03-05 14:07:00"));
+        QCOMPARE(errorOf([] { update_PIC_list_value("PI_03", Value::text("abc")); }),
+                 errnum::TypeMismatch);
+        QCOMPARE(errorOf([] { update_PC_Config_value("PC_999", Value::whole(1)); }),
+                 errnum::ItemNotFound);
+        update_PIC_list_value("PI_03", Value::null());
+        QCOMPARE(fx.query("SELECT PI_03 IS NULL FROM T_PIC_list"), Value::whole(1));
+    }
+
+    void missingParamIsReported() {
+        test::Fixture fx;
+        Open_database();
+        QCOMPARE(Get_PIC_Param_value(999), Value());
+        QCOMPARE(fx.prompter.prompts.size(), 1u);
+        const Prompt& p = fx.prompter.prompts[0];
+        QCOMPARE(p.text, QStringLiteral("Get_PIC_Param_value : PIC Param 999 missing"));
+        QCOMPARE(p.title, QStringLiteral("Contact Support before continuing"));
+        QCOMPARE(p.buttons, Buttons::AbortRetryIgnore);
+        QCOMPARE(p.icon, Icon::None);
+        QCOMPARE(fx.errorLogLines(),
+                 QStringList{"05-03-26 10:30:00 - Get_PIC_Param_value : PIC Param 999 missing"});
+
+        const auto all =
+            QStringLiteral("SELECT count(*) || group_concat(PIC_03) FROM T_PIC_Params");
+        const Value before = fx.query(all);
+        update_PIC_Param_value(-5, Value::whole(1));
+        QCOMPARE(fx.prompter.prompts.back().text,
+                 QStringLiteral("update_PIC_Param_value : PIC Param-5 missing"));
+        QCOMPARE(fx.query(all), before);
+        QCOMPARE(fx.errorLogLines().size(), qsizetype(2));
+
+        fx.prompter.answerNext(Answer::Abort);
+        QVERIFY_THROWS_EXCEPTION(ProgramEnded, Get_PIC_Param_value(999));
+        QVERIFY(services().endedWith.has_value());
+    }
+
+    void checkPicRecords_data() {
+        QTest::addColumn<int>("records");
+        for (int records : {0, 1, 2})
+            QTest::addRow("%d records", records) << records;
+    }
+    void checkPicRecords() {
+        QFETCH(int, records);
+        test::Fixture fx;
+        if (records == 0)
+            fx.exec("DELETE FROM T_PIC_list");
+        if (records == 2)
+            fx.exec("INSERT INTO T_PIC_list (PI_01) VALUES (202)");
+        Open_database();
+        if (records == 1) {
+            QCOMPARE(Check_PIC_records(), QStringLiteral("101"));
+            QCOMPARE(Get_PIC_ID(), QStringLiteral("101"));
+            QVERIFY(fx.prompter.prompts.empty());
+            return;
+        }
+        QVERIFY_THROWS_EXCEPTION(ProgramEnded, Check_PIC_records());
+        QVERIFY(services().endedWith.has_value());
+        QCOMPARE(fx.prompter.prompts.size(), 1u);
+        const Prompt& p = fx.prompter.prompts[0];
+        QCOMPARE(p.text, QStringLiteral("Incorrect number of PIC records - Please run "
+                                        "Utility_Clean_up_PIC_records"));
+        QCOMPARE(p.title, QStringLiteral("KR7 Software"));
+        QCOMPARE(p.buttons, Buttons::Ok);
+        QCOMPARE(p.icon, Icon::None);
+        QCOMPARE(Get_PIC_ID(), QString());
+    }
+
+    void onlyTheFirstRecordIsWritten() {
+        test::Fixture fx;
+        fx.exec("INSERT INTO T_PC_Configuration (PC_02) VALUES ('second')");
+        Open_database();
+        update_PC_Config_value("PC_02", Value::text("X"));
+        QCOMPARE(fx.query("SELECT group_concat(PC_02, '|') FROM "
+                          "(SELECT PC_02 FROM T_PC_Configuration ORDER BY rowid)"),
+                 Value::text("X|second"));
+        QCOMPARE(Get_PC_Config_value("PC_02"), Value::text("X"));
+    }
+
+    void fitForField_data() {
+        QTest::addColumn<QString>("field");
+        QTest::addColumn<Value>("value");
+        QTest::addColumn<Value>("fitted");
+        QTest::addColumn<int>("error");
+        const auto row = [](const char* name, const char* field, Value v, Value fitted,
+                            int error = 0) {
+            QTest::newRow(name) << QString(field) << v << fitted << error;
+        };
+        row("number text into floating", "PC_03", Value::text(" 12.5 "), Value::floating(12.5));
+        row("half to even into whole", "PC_01", Value::text("2.5"), Value::whole(2));
+        row("odd half into whole", "PC_01", Value::floating(3.5), Value::whole(4));
+        row("1 into Yes/No", "PC_09", Value::whole(1), Value::yesNo(true));
+        row("-1 into Yes/No", "PC_09", Value::whole(-1), Value::yesNo(true));
+        row("True into Yes/No", "PC_09", Value::text("True"), Value::yesNo(true));
+        row("null into Yes/No", "PC_09", Value::null(), Value::yesNo(false));
+        row("date text into date", "PC_34", Value::text("05/03/26 14:07"),
+            Value::date(test::at(2026, 3, 5, 14, 7)));
+        row("number into text", "PC_02", Value::floating(12.5), Value::text("12.5"));
+        row("text as long as the field", "PC_42", Value::text("0123456789"),
+            Value::text("0123456789"));
+        row("abc into number", "PC_03", Value::text("abc"), {}, errnum::TypeMismatch);
+        row("partly a number", "PC_01", Value::text("12x"), {}, errnum::TypeMismatch);
+        row("abc into date", "PC_34", Value::text("abc"), {}, errnum::TypeMismatch);
+        row("too large for whole", "PC_01", Value::floating(3e9), {}, errnum::Overflow);
+        row("text longer than field", "PC_42", Value::text("0123456789A"), {},
+            errnum::MultipleStep);
+        row("unknown field", "PC_999", Value::whole(1), {}, errnum::ItemNotFound);
+    }
+    void fitForField() {
+        QFETCH(QString, field);
+        QFETCH(Value, value);
+        QFETCH(Value, fitted);
+        QFETCH(int, error);
+        Value result;
+        QCOMPARE(errorOf([&] {
+                     const auto& column = store::columnOf(schema::PC_Configuration, field);
+                     result = store::fitForField(column, value);
+                 }),
+                 error);
+        QCOMPARE(result, fitted);
+    }
+
+    void writeMeetingALock() {
+        test::Fixture fx;
+        Open_database();
+        auto other = fx.openDatabase();
+        other.exec("BEGIN IMMEDIATE");
+        // Reading goes on while the instrument's program writes.
+        QCOMPARE(Get_PC_Config_value("PC_02"), Value::text(""));
+        QElapsedTimer waited;
+        waited.start();
+        QCOMPARE(errorOf([] { update_PC_Config_value("PC_02", Value::text("X")); }),
+                 errnum::RecordLocked);
+        QVERIFY(waited.elapsed() >= sql::kBusyTimeoutMs - 50);
+        other.exec("ROLLBACK");
+        update_PC_Config_value("PC_02", Value::text("X"));
+    }
+};
+
+KR7_TEST_MAIN(TestStore)
+#include "test_store.moc"
