@@ -1,17 +1,42 @@
 #include "frm_config.h"
 
+#include "clock.h"
 #include "common_procs.h"
+#include "config_load.h"
+#include "services.h"
+#include "settings_table.h"
 #include "trap.h"
 
+#include <QCloseEvent>
 #include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
 #include <QStatusBar>
+#include <QTabWidget>
+#include <QVBoxLayout>
 
 namespace kr7 {
 
+namespace {
+
+// The screen's one button that opens other screens only once registered.
+const QStringList kScreenButtons = {
+    QStringLiteral("CMD_messages"), QStringLiteral("cmd_results_all"),
+    QStringLiteral("cmd_calibration_data"), QStringLiteral("cmd_RJL_Labels"),
+    QStringLiteral("cmd_cleaning_cycles")};
+
+} // namespace
+
 frm_config::frm_config(QWidget* parent)
-    : QMainWindow(parent), statusPrompt_(new QLabel), statusInstrument_(new QLabel) {
+    : QMainWindow(parent), SSTab1_(config::buildTabs(controls_)), statusPrompt_(new QLabel),
+      statusInstrument_(new QLabel) {
     setObjectName(QStringLiteral("frm_config"));
     setAttribute(Qt::WA_DeleteOnClose);
+    auto* central = new QWidget;
+    auto* layout = new QVBoxLayout(central);
+    layout->addWidget(SSTab1_);
+    buildFixedLabels(central);
+    setCentralWidget(central);
     auto* bar = new QStatusBar;
     bar->setObjectName(QStringLiteral("StatusBar1"));
     statusPrompt_->setObjectName(QStringLiteral("StatusBar1_Panel1"));
@@ -19,26 +44,90 @@ frm_config::frm_config(QWidget* parent)
     bar->addWidget(statusPrompt_, 1);
     bar->addPermanentWidget(statusInstrument_);
     setStatusBar(bar);
-    resize(900, 640);
+    for (const QString& name : kScreenButtons)
+        controls_.value(name)->setEnabled(false);
+    watchEdits();
+    resize(1220, 700);
+}
+
+frm_config::~frm_config() = default;
+
+void frm_config::buildFixedLabels(QWidget* central) {
+    auto* row = new QHBoxLayout;
+    row->addWidget(new QLabel(
+        QStringLiteral("Settings not found here will be on the Configuration screen in KR7_Main")));
+    row->addStretch();
+    row->addWidget(new QLabel(QStringLiteral("You can press ESC to abort a change")));
+    // Where Enter sends the focus: out of every field, onto nothing the user sees.
+    auto* dummy = new QPushButton;
+    dummy->setObjectName(QStringLiteral("cmd_dummy"));
+    dummy->setFixedSize(1, 1);
+    dummy->setFocusPolicy(Qt::ClickFocus);
+    row->addWidget(dummy);
+    static_cast<QVBoxLayout*>(central->layout())->addLayout(row);
+}
+
+void frm_config::watchEdits() {
+    for (const config::Setting& s : config::settings()) {
+        if (s.kind != config::Kind::Edit)
+            continue;
+        auto* field = static_cast<QLineEdit*>(controls_.value(s.name));
+        connect(field, &QLineEdit::textEdited, this, [this, name = s.name] {
+            if (!loading_)
+                changed_.set(name);
+        });
+    }
 }
 
 void frm_config::Form_Load() {
     setWindowTitle(QStringLiteral("KR7 Data Configuration 4-0f "));
+    loading_ = true;
     const Trap trap(QStringLiteral("frm_Config : form_load"));
     trap.run([] { Check_PIC_records(); });
     trap.run([this] {
         instrumentNumber_ = Get_PIC_ID();
         statusInstrument_->setText(QStringLiteral("KR7 = ") + instrumentNumber_);
     });
+    config::fillControls(controls_, trap, services().clock->now(), temperatureLimits_);
     show();
+    SSTab1_->setCurrentIndex(0);
+    changed_.clearAll();
+    loading_ = false;
 }
 
 void frm_config::Show_status_text(const QString& text) {
     statusPrompt_->setText(text);
 }
 
+void frm_config::registerScreen(const QString& buttonObjectName, OwnedScreen::Factory factory) {
+    auto* button = qobject_cast<QPushButton*>(controls_.value(buttonObjectName));
+    Q_ASSERT(button);
+    auto& screen = screens_[buttonObjectName];
+    screen = std::make_unique<OwnedScreen>(this, std::move(factory));
+    disconnect(button, &QPushButton::clicked, this, nullptr);
+    connect(button, &QPushButton::clicked, this, [s = screen.get()] { s->open(); });
+    button->setEnabled(true);
+}
+
+QString frm_config::textOf(const QString& field) const {
+    return static_cast<QLineEdit*>(controls_.value(field))->text();
+}
+
+void frm_config::closeEvent(QCloseEvent* event) {
+    Form_QueryUnload();
+    event->accept();
+}
+
+void frm_config::Form_QueryUnload() {
+    const Trap trap(QStringLiteral("frm_config : Form_QueryUnload"));
+    config::saveClosing(
+        changed_, [this](const QString& field) { return textOf(field); }, temperatureLimits_, trap);
+}
+
 void openConfigScreen() {
-    (new frm_config)->Form_Load();
+    auto screen = std::make_unique<frm_config>();
+    screen->Form_Load();
+    screen.release();
 }
 
 } // namespace kr7

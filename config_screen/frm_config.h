@@ -1,8 +1,16 @@
 #pragma once
 
+#include "close_time_save.h"
+#include "config_layout.h"
+#include "config_values.h"
+#include "owned_screen.h"
+
 #include <QMainWindow>
+#include <map>
+#include <memory>
 
 class QLabel;
+class QTabWidget;
 
 namespace kr7 {
 
@@ -11,6 +19,7 @@ class frm_config : public QMainWindow {
     Q_OBJECT
   public:
     explicit frm_config(QWidget* parent = nullptr);
+    ~frm_config() override;
 
     // Fills the screen and shows it; ends the program when T_PIC_list does not hold exactly
     // one record.
@@ -19,10 +28,28 @@ class frm_config : public QMainWindow {
     // The prompt line: panel 1 of the status bar.
     void Show_status_text(const QString& text);
 
+    // Enables the tab-9 button of that objectName; its click opens the screen `factory`
+    // makes, by the one rule of OwnedScreen.
+    void registerScreen(const QString& buttonObjectName, OwnedScreen::Factory factory);
+
+  protected:
+    void closeEvent(QCloseEvent* event) override;
+
   private:
+    void buildFixedLabels(QWidget* central);
+    void watchEdits();
+    void Form_QueryUnload();
+    QString textOf(const QString& field) const;
+
+    config::Controls controls_;
+    QTabWidget* SSTab1_;
     QLabel* statusPrompt_;
     QLabel* statusInstrument_;
     QString instrumentNumber_;
+    bool loading_ = false;
+    config::ChangedFlags changed_;
+    config::TemperatureLimits temperatureLimits_;
+    std::map<QString, std::unique_ptr<OwnedScreen>> screens_;
 };
 
 // Creates the configuration screen, runs its load sequence and shows it.

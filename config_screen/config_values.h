@@ -1,0 +1,62 @@
+#pragma once
+
+#include "settings_table.h"
+#include "value.h"
+
+#include <QDateTime>
+#include <QHash>
+#include <QString>
+#include <cstdint>
+#include <optional>
+
+// Between stored values and what the screen's controls show or hold.
+namespace kr7::config {
+
+Value readKey(const Key& key);
+void writeKey(const Key& key, const Value& value);
+
+// Reads each key at most once: the load fills several controls from one stored value (a
+// date and its hours-since count, the eight bits of the switch word).
+class KeyReader {
+  public:
+    const Value& read(const Key& key);
+
+  private:
+    QHash<QString, Value> values_;
+};
+
+// The number a stored value stands for; nothing for an empty or null value. Throws Type
+// mismatch for a text that is not a number.
+std::optional<double> numberOf(const Value& value);
+
+// The text a field shows for a stored value; empty for an empty or null value.
+QString shownText(Shown shown, const Value& value, const QDateTime& now);
+// Two stored numbers multiplied, "0.00"; empty when either is empty.
+QString productText(const Value& value, const Value& factor);
+bool ticked(Shown shown, const Value& value, int bit);
+// The list position a stored value selects; -1 (no entry) outside 0 to count - 1.
+int listPosition(const Value& value, int count);
+
+// A field's text read with a conversion: the number read from it and the value to write.
+struct Reading {
+    double number = 0;
+    Value value;
+};
+// Nothing when the text cannot be converted (a date that is not one, a number too large
+// for a 32-bit whole number).
+std::optional<Reading> convertText(Conversion conversion, const QString& text);
+bool admits(const Range& range, const Reading& reading);
+
+// The target, minimum and maximum temperature in tenths of a degree, as the screen knows
+// them: loaded with the screen, kept current by each temperature written.
+struct TemperatureLimits {
+    std::int32_t target = 0;
+    std::int32_t minimum = 0;
+    std::int32_t maximum = 0;
+
+    // Whether a new value for that temperature keeps minimum <= target <= maximum.
+    bool admits(Temperature role, std::int32_t tenths) const;
+    void set(Temperature role, std::int32_t tenths);
+};
+
+} // namespace kr7::config
