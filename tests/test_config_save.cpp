@@ -1,0 +1,193 @@
+// The close-time save: edits still pending when the configuration screen closes.
+
+#include "config_screen_test_support.h"
+#include "test_support.h"
+
+#include <QPointer>
+#include <map>
+
+using namespace kr7;
+
+namespace {
+
+// Every stored configuration value, "table.field" (parameters by number) to its text; a
+// null reads as "NULL".
+using Dump = std::map<QString, QString>;
+
+Dump dump(const test::Fixture& fx) {
+    Dump values;
+    auto db = fx.openDatabase();
+    for (const char* table : {"T_PC_Configuration", "T_PIC_list"}) {
+        auto select = db.prepare(QStringLiteral("SELECT * FROM %1").arg(QLatin1String(table)));
+        while (select.step())
+            for (int c = 0; c < select.columnCount(); ++c)
+                values[select.columnName(c)] =
+                    select.column(c).isNull() ? QStringLiteral("NULL") : select.column(c).toText();
+    }
+    auto params = db.prepare(QStringLiteral("SELECT PIC_01, PIC_03 FROM T_PIC_Params"));
+    while (params.step())
+        values[QStringLiteral("param %1").arg(params.columnWhole(0))] = params.column(1).toText();
+    return values;
+}
+
+// The keys whose values differ between two dumps, with the later value.
+Dump changes(const Dump& before, const Dump& after) {
+    Dump changed;
+    for (const auto& [key, value] : after)
+        if (before.at(key) != value)
+            changed[key] = value;
+    return changed;
+}
+
+void closeAndWait(frm_config* screen) {
+    QPointer<frm_config> closing = screen;
+    QVERIFY(screen->close());
+    QTRY_VERIFY(closing.isNull());
+}
+
+} // namespace
+
+class TestConfigSave : public QObject {
+    Q_OBJECT
+
+  private slots:
+    void cleanup() { test::deleteTopLevelWindows(); }
+
+    // One row or more for each step of the save, in its order. An empty `stored` means the
+    // text is dropped and nothing at all is written.
+    void pendingEditIsWrittenOnlyWhenItPasses_data() {
+        QTest::addColumn<QString>("field");
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<QString>("key");
+        QTest::addColumn<QString>("stored");
+        const auto row = [](const char* name, const char* field, const char* typed, const char* key,
+                            const char* stored) {
+            QTest::addRow("%s %s", name, typed) << field << typed << key << stored;
+        };
+        row("1", "txt_params(10)", "2.5", "param 10", "2");
+        row("1", "txt_params(10)", "12x", "", "");
+        row("1", "txt_params(11)", "9999", "param 11", "9999");
+        row("2", "txt_params(34)", "999", "param 34", "999");
+        row("2", "txt_params(34)", "-1", "", "");
+        row("3", "txt_params(102)", "37", "param 102", "370");
+        row("3", "txt_params(102)", "37.1", "", "");
+        row("4", "txt_params(101)", "38", "param 101", "380");
+        row("4", "txt_params(101)", "40.1", "", "");
+        row("4", "txt_params(101)", "29.9", "", "");
+        row("5", "txt_params(103)", "37", "param 103", "370");
+        row("5", "txt_params(103)", "36.9", "", "");
+        row("6", "txt_params(40)", "12.9", "param 40", "12");
+        row("7", "txt_params(49)", "31.7", "param 49", "31");
+        row("7", "txt_params(60)", "-5", "", "");
+        row("8", "txt_params(41)", "12.5", "param 41", "125");
+        row("8", "txt_params(48)", "1000", "", "");
+        row("9", "txt_params(105)", "40", "param 105", "400");
+        row("10", "txt_params(22)", "AB", "param 22", "AB");
+        row("10", "txt_params(23)", "", "param 23", "");
+        row("11", "txt_max_hours_before_CHECK", "12.34", "PI_35", "123");
+        row("11", "txt_max_hours_before_CHECK", "1000", "", "");
+        row("12", "txt_max_dips_water", "999", "PC_50", "999");
+        row("13", "txt_max_dips_calibrant", "7", "PI_38", "7");
+        row("14", "txt_max_days_calibrant", "9999", "PI_39", "9999");
+        row("15", "txt_calibration_max_samples", "12x", "PI_53", "12");
+        row("16", "txt_calibration_max_hours", "12.39", "PI_54", "123");
+        row("16", "txt_calibration_max_hours", "1000", "", "");
+        row("17", "txt_calibration_time_of_day", "24", "PI_49", "24");
+        row("17", "txt_calibration_time_of_day", "25", "", "");
+        row("18", "txt_calibration_samples_since_last", "13", "PI_15", "13");
+        row("19", "txt_last_Calibration_date", "01/03/26 08:05", "PI_14", "2026-03-01 08:05:00");
+        row("19", "txt_last_Calibration_date", "99/99/99", "", "");
+        row("20", "txt_Maintenance_max_samples", "999", "PI_55", "999");
+        row("21", "txt_Maintenance_samples_since_last", "5", "PI_63", "5");
+        row("22", "txt_Maintenance_max_hours", "99.96", "PI_56", "999");
+        row("22", "txt_Maintenance_max_hours", "1000", "", "");
+        row("23", "txt_maintenance_time_of_day", "24", "PI_88", "24");
+        row("23", "txt_maintenance_time_of_day", "25", "", "");
+        row("24", "txt_date_last_maintenance", "", "PI_62", "NULL");
+        row("24", "txt_date_last_maintenance", "31/02/26", "", "");
+        row("25", "txt_steriliser_tubes", "3", "PI_58", "3");
+        row("26", "txt_gradient_actual", "-999", "PI_27", "-999");
+        row("26", "txt_offset_actual", "-1001", "", "");
+        row("27", "txt_Drift_actual", "5", "PI_29", "1.05");
+        row("27", "txt_Drift_actual", "1001", "", "");
+        row("28", "txt_gradient_multiplier", "2.5", "PC_03", "2.5");
+        row("28", "txt_offset_multiplier", "1001", "", "");
+        row("29", "txt_Check_PV25", "1.25", "PC_56", "1.25");
+        row("29", "txt_High_PV37", "1000.1", "", "");
+        row("30", "txt_PV_label1", "Vis", "PC_42", "Vis");
+        row("31", "txt_Comport", "32", "PC_05", "32");
+        row("31", "txt_Comport", "0", "", "");
+        row("32", "txt_RJL_dir", "D:\\RJL\\", "PC_25", "D:\\RJL\\");
+        row("33", "txt_Site_ID", "12", "PC_01", "12");
+        row("33", "txt_Site_ID", "0", "", "");
+        row("34", "txt_site_name", "Lab 2", "PC_02", "Lab 2");
+        row("35", "txt_KR7_Name", "Bench 2", "PI_30", "Bench 2");
+        row("36", "txt_wash_timeout", "12x", "PC_12", "12");
+        row("37", "txt_hours_cleaning_allowance", "99", "PI_89", "99");
+        row("37", "txt_hours_cleaning_allowance", "-1", "", "");
+        row("38", "txt_Reduction_PV", "99.9", "PI_32", "99.9");
+        row("38", "txt_Reduction_PV", "100", "", "");
+        row("39", "txt_Reduction_Percentage", "20", "PI_31", "0.2");
+        row("39", "txt_Reduction_Percentage", "101", "", "");
+        row("40", "txt_PIC_config_download_date", "", "PI_04", "NULL");
+        row("40", "txt_last_Check_date", "1/3/26", "PI_16", "2026-03-01 00:00:00");
+        row("40", "txt_Program_download_date", "xx", "", "");
+        row("41", "txt_valve_name(13)", "V13", "PC_104", "V13");
+        row("42", "txt_timer_name(3)", "T3", "PC_75", "T3");
+    }
+    void pendingEditIsWrittenOnlyWhenItPasses() {
+        QFETCH(QString, field);
+        QFETCH(QString, typed);
+        QFETCH(QString, key);
+        QFETCH(QString, stored);
+        test::Fixture fx;
+        fx.exec(QStringLiteral("UPDATE T_PIC_list SET PI_31 = 0")); // the start has 20% already
+        frm_config* screen = test::openConfig();
+        const Dump before = dump(fx);
+        test::retype(test::control(screen, field), typed);
+        closeAndWait(screen);
+        const Dump expected = key.isEmpty() ? Dump{} : Dump{{key, stored}};
+        QCOMPARE(changes(before, dump(fx)), expected);
+        QVERIFY(fx.prompter.prompts.empty());
+    }
+
+    // What another program writes while the screen is open stays, however the untouched
+    // fields read.
+    void untouchedFieldsWriteNothing() {
+        test::Fixture fx;
+        frm_config* screen = test::openConfig();
+        fx.exec(QStringLiteral("UPDATE T_PIC_Params SET PIC_03 = '7'"));
+        fx.exec(QStringLiteral("UPDATE T_PIC_list SET PI_35 = 1, PI_16 = NULL, PI_30 = 'x'"));
+        fx.exec(QStringLiteral("UPDATE T_PC_Configuration SET PC_48 = 1, PC_73 = 'y'"));
+        const Dump before = dump(fx);
+        closeAndWait(screen);
+        QCOMPARE(changes(before, dump(fx)), Dump{});
+    }
+
+    void aWrittenTemperatureIsTheLimitOfTheNext() {
+        test::Fixture fx; // minimum 30.0, target 37.0, maximum 40.0
+        frm_config* screen = test::openConfig();
+        test::retype(test::control(screen, QStringLiteral("txt_params(102)")), "36");
+        test::retype(test::control(screen, QStringLiteral("txt_params(101)")), "35.5");
+        closeAndWait(screen);
+        const Dump after = dump(fx);
+        QCOMPARE(after.at(QStringLiteral("param 102")), QStringLiteral("360"));
+        QCOMPARE(after.at(QStringLiteral("param 101")), QStringLiteral("370"));
+    }
+
+    void aFailingWriteIsReportedAndTheSaveGoesOn() {
+        test::Fixture fx;
+        frm_config* screen = test::openConfig();
+        test::retype(test::control(screen, QStringLiteral("txt_site_name")), "Lab 2");
+        test::retype(test::control(screen, QStringLiteral("txt_KR7_Name")), "Bench 2");
+        fx.exec(QStringLiteral("ALTER TABLE T_PC_Configuration DROP COLUMN PC_02"));
+        closeAndWait(screen);
+        QCOMPARE(fx.prompter.prompts.size(), 1u);
+        QVERIFY(fx.prompter.prompts[0].text.startsWith(
+            QStringLiteral("frm_config : Form_QueryUnload")));
+        QCOMPARE(dump(fx).at(QStringLiteral("PI_30")), QStringLiteral("Bench 2"));
+    }
+};
+
+KR7_TEST_MAIN(TestConfigSave)
+#include "test_config_save.moc"
