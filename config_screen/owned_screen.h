@@ -2,7 +2,6 @@
 
 #include <QPointer>
 #include <QWidget>
-
 #include <functional>
 
 namespace kr7 {
@@ -17,8 +16,7 @@ class OwnedScreen {
     // load and shows it. May return nullptr when the load ended without a screen.
     using Factory = std::function<QWidget*(QWidget* owner)>;
 
-    OwnedScreen(QWidget* owner, Factory factory)
-        : owner_(owner), factory_(std::move(factory)) {}
+    OwnedScreen(QWidget* owner, Factory factory) : owner_(owner), factory_(std::move(factory)) {}
 
     QWidget* open();
     QWidget* current() const { return instance_; }

@@ -9,7 +9,6 @@
 #include "trap.h"
 
 #include <QCoreApplication>
-
 #include <cstdio>
 
 namespace {

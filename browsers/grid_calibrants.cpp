@@ -1,0 +1,169 @@
+#include "grid_calibrants.h"
+
+#include "clock.h"
+#include "conversions.h"
+#include "database.h"
+#include "record_grid_view.h"
+#include "record_screen.h"
+#include "schema.h"
+#include "services.h"
+#include "trap.h"
+
+#include <QVBoxLayout>
+
+namespace kr7 {
+
+namespace {
+
+const QString kScreenName = QStringLiteral("grid_calibrants : ");
+const QString kDate = QStringLiteral("dd/mm/yy hh:mm");
+
+std::vector<GridColumn> calibrantColumns() {
+    const CellStyle date{.pattern = kDate};
+    const CellStyle dips{.background = kEditablePaleGreen,
+                         .alignment = Qt::AlignCenter,
+                         .pattern = QStringLiteral("0")};
+    const CellStyle drained{.background = kEditablePaleGreen, .checkBox = true};
+    return {{QStringLiteral("CD_02"), QStringLiteral("Barcode"), 170},
+            {QStringLiteral("CD_03"), QStringLiteral("Last Updated"), 100, true, date},
+            {QStringLiteral("CD_04"), QStringLiteral("Date filled"), 100, true, date},
+            {QStringLiteral("CD_09"), QStringLiteral("No. dips"), 68, true, dips},
+            {QStringLiteral("CD_07"), QStringLiteral("Drained"), 60, true, drained},
+            {QStringLiteral("CD_10"), QStringLiteral("Date drained"), 100, true, date}};
+}
+
+const QStringList kEditableKeys = {QStringLiteral("CD_09"), QStringLiteral("CD_07")};
+
+int tubeCount() {
+    return recordCount(schema::Calibration_data);
+}
+
+// The first record of the barcode in the order of the list, as the grid shows them.
+std::optional<std::int64_t> tubeRecord(sql::Database& db, const QString& barcode) {
+    auto find = db.prepare(QStringLiteral(
+        "SELECT rowid FROM T_Calibration_data WHERE CD_02 = ?1 ORDER BY CD_03 LIMIT 1"));
+    find.bind(1, Value::text(barcode));
+    if (!find.step())
+        return std::nullopt;
+    return find.columnWhole(0);
+}
+
+// The drained flag, the date drained and the dips, as stored.
+struct DrainedState {
+    Value drained, dateDrained, dips;
+};
+
+// Writes the dips; false when the tube is not on file.
+bool writeDips(const QString& barcode, const Value& dips) {
+    sql::Database& db = Get_connection();
+    return sql::inWriteTransaction(db, [&] {
+        const auto record = tubeRecord(db, barcode);
+        if (record)
+            db.prepare(QStringLiteral("UPDATE T_Calibration_data SET CD_09 = ?1 WHERE rowid = ?2"))
+                .bindAll({dips, Value::whole(*record)})
+                .run();
+        return record.has_value();
+    });
+}
+
+// A drained tube is dated now; an undrained one has no date and no dips taken.
+std::optional<DrainedState> writeDrained(const QString& barcode, const Value& drained) {
+    sql::Database& db = Get_connection();
+    return sql::inWriteTransaction(db, [&]() -> std::optional<DrainedState> {
+        const auto record = tubeRecord(db, barcode);
+        if (!record)
+            return std::nullopt;
+        const bool isDrained = drained.asYesNo();
+        db.prepare(QStringLiteral("UPDATE T_Calibration_data SET CD_07 = ?1, CD_10 = ?2, "
+                                  "CD_09 = CASE WHEN ?1 THEN CD_09 ELSE 0 END WHERE rowid = ?3"))
+            .bindAll({drained, isDrained ? Value::date(services().clock->now()) : Value::null(),
+                      Value::whole(*record)})
+            .run();
+        auto read = db.prepare(
+            QStringLiteral("SELECT CD_07, CD_10, CD_09 FROM T_Calibration_data WHERE rowid = ?1"));
+        read.bind(1, Value::whole(*record));
+        read.step();
+        return DrainedState{read.column(0), read.column(1), read.column(2)};
+    });
+}
+
+} // namespace
+
+grid_calibrants::grid_calibrants(QWidget* owner)
+    : QWidget(owner, Qt::Window), ig_calibrants_(new RecordGridView) {
+    setObjectName(QStringLiteral("grid_calibrants"));
+    setAttribute(Qt::WA_DeleteOnClose);
+    setWindowTitle(QStringLiteral("Calibrants"));
+    ig_calibrants_->setObjectName(QStringLiteral("ig_calibrants"));
+    ig_calibrants_->setAccessibleName(QStringLiteral("Calibrants"));
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(ig_calibrants_, 1, Qt::AlignLeft);
+    RecordGridModel& grid = ig_calibrants_->grid();
+    grid.setEditRequest(
+        [&grid](int, int column) { return kEditableKeys.contains(grid.column(column).key); });
+    grid.setBeforeCommit([this](int row, int column, const Value& newValue) {
+        return ig_calibrants_BeforeCommitEdit(row, column, newValue);
+    });
+}
+
+void grid_calibrants::Form_Load() {
+    const Trap trap(kScreenName + QStringLiteral("form_load"));
+    const int count = trap.value<int>(tubeCount, 0);
+    if (count == 0) {
+        setWindowTitle(QStringLiteral("There are no calibration data records on file"));
+    } else {
+        setWindowTitle(QStringLiteral("Calibration Data records (") +
+                       conv::formatNumber(count, u"#,###") + QStringLiteral(" recs)"));
+        trap.run([this] { layOutGrid(); });
+    }
+    show();
+    ig_calibrants_->setFocus();
+}
+
+void grid_calibrants::layOutGrid() {
+    RecordGridModel& grid = ig_calibrants_->grid();
+    {
+        RedrawPause pause(grid);
+        if (grid.columnCount() == 0)
+            for (GridColumn& column : calibrantColumns())
+                grid.addColumn(std::move(column));
+        grid.fill(Get_connection().prepare(
+            QStringLiteral("SELECT * FROM T_Calibration_data ORDER BY CD_03")));
+    }
+    const double tpp = twipsPerPixel(this);
+    const double gridWidthTwips = grid.visibleColumnsWidth() * tpp + 340;
+    ig_calibrants_->setFixedWidth(int(gridWidthTwips / tpp));
+    resize(int((gridWidthTwips + 140) / tpp), height());
+}
+
+std::optional<Value> grid_calibrants::ig_calibrants_BeforeCommitEdit(int row, int column,
+                                                                     const Value& newValue) {
+    RecordGridModel& grid = ig_calibrants_->grid();
+    const QString field = grid.column(column).key;
+    const auto value =
+        changedValue(schema::Calibration_data, field, grid.cellValue(row, column), newValue);
+    if (!value)
+        return std::nullopt;
+    const Trap trap(kScreenName + QStringLiteral("ig_calibrants_BeforeCommitEdit"));
+    const QString barcode = grid.cellText(row, grid.columnIndex(u"CD_02"));
+    if (field == u"CD_09") {
+        bool written = false;
+        trap.run([&] { written = writeDips(barcode, *value); });
+        return written ? value : std::nullopt;
+    }
+    std::optional<DrainedState> state;
+    trap.run([&] { state = writeDrained(barcode, *value); });
+    if (!state)
+        return std::nullopt;
+    grid.setCellValue(row, grid.columnIndex(u"CD_10"), state->dateDrained);
+    grid.setCellValue(row, grid.columnIndex(u"CD_09"), state->dips);
+    return state->drained;
+}
+
+QWidget* openCalibrantRecords(QWidget* owner) {
+    auto* screen = new grid_calibrants(owner);
+    screen->Form_Load();
+    return screen;
+}
+
+} // namespace kr7

@@ -1,0 +1,421 @@
+#include "record_grid_model.h"
+
+#include "conversions.h"
+#include "errors.h"
+#include "sqlite_db.h"
+
+#include <algorithm>
+#include <bit>
+
+namespace kr7 {
+
+namespace {
+
+const QString kDatePattern = QStringLiteral("dd/mm/yy hh:mm");
+
+// A text's place in the shared buffer: its offset in the high 40 bits, its length in the low
+// 24, so that a text cell costs no more than a number cell.
+constexpr int kLengthBits = 24;
+constexpr std::uint64_t kMaxTextLength = (std::uint64_t(1) << kLengthBits) - 1;
+
+QString displayText(const Value& value, const QString& pattern) {
+    if (pattern.isEmpty())
+        return value.toText();
+    if (pattern == kDatePattern) {
+        if (value.kind() == Value::Kind::Text)
+            if (const auto date = conv::readDate(value.asText()))
+                return conv::formatDate(*date);
+        return value.toText();
+    }
+    return value.isNumber() ? conv::formatNumber(value.toNumber(), pattern) : value.toText();
+}
+
+bool isTrue(const Value& value) {
+    if (value.kind() == Value::Kind::Text)
+        return value.asText().compare(QLatin1String("True"), Qt::CaseInsensitive) == 0 ||
+               (conv::isNumeric(value.asText()) && conv::leadingNumber(value.asText()) != 0);
+    return value.toNumber() != 0;
+}
+
+// The form the database keeps a value in: what the grid shows must be what a fresh read
+// would show.
+Value storedForm(const Value& value) {
+    switch (value.kind()) {
+    case Value::Kind::Empty:
+        return Value::text(QString());
+    case Value::Kind::Date:
+        return Value::text(conv::storedDateText(value.asDate()));
+    case Value::Kind::YesNo:
+        return Value::whole(value.asYesNo() ? 1 : 0);
+    default:
+        return value;
+    }
+}
+
+} // namespace
+
+RecordGridModel::RecordGridModel(QObject* parent) : QAbstractTableModel(parent) {}
+
+RecordGridModel::~RecordGridModel() = default;
+
+// Runs a change of columns or rows; the view hears of it as one reset, now or when redrawing
+// comes back on.
+template <class F> void RecordGridModel::change(F&& mutate) {
+    if (!redraw_) {
+        mutate();
+        return;
+    }
+    beginResetModel();
+    try {
+        mutate();
+    } catch (...) {
+        endResetModel();
+        throw;
+    }
+    endResetModel();
+}
+
+void RecordGridModel::setRedraw(bool on) {
+    if (on == redraw_)
+        return;
+    redraw_ = on;
+    if (on)
+        endResetModel();
+    else
+        beginResetModel();
+}
+
+int RecordGridModel::addColumn(GridColumn column) {
+    change([&] {
+        Cells cells{std::move(column), {}, {}};
+        cells.kinds.assign(std::size_t(rowTotal_), CellKind::Null);
+        cells.payloads.assign(std::size_t(rowTotal_), 0);
+        columns_.push_back(std::move(cells));
+    });
+    return int(columns_.size()) - 1;
+}
+
+int RecordGridModel::columnIndex(QStringView key) const {
+    const auto it = std::find_if(columns_.begin(), columns_.end(), [&](const Cells& c) {
+        return c.spec.key.compare(key, Qt::CaseInsensitive) == 0;
+    });
+    return it == columns_.end() ? -1 : int(it - columns_.begin());
+}
+
+void RecordGridModel::setColumnStyle(int index, const CellStyle& style) {
+    columns_[std::size_t(index)].spec.style = style;
+    if (!redraw_)
+        return;
+    emit headerDataChanged(Qt::Horizontal, index, index);
+    if (rowCount() > 0)
+        emit dataChanged(this->index(0, index), this->index(rowCount() - 1, index));
+}
+
+// Widths and visibility are the view's business: a reset would lose the current cell and an
+// open editor, which a window resize must not.
+void RecordGridModel::setColumnWidth(int index, int width) {
+    columns_[std::size_t(index)].spec.width = width;
+    emit columnLayoutChanged();
+}
+
+void RecordGridModel::setColumnVisible(int index, bool visible) {
+    columns_[std::size_t(index)].spec.visible = visible;
+    emit columnLayoutChanged();
+}
+
+int RecordGridModel::visibleColumnsWidth() const {
+    int sum = 0;
+    for (const Cells& c : columns_)
+        if (c.spec.visible)
+            sum += c.spec.width;
+    return sum;
+}
+
+void RecordGridModel::clearColumns() {
+    change([&] {
+        dropRows();
+        columns_.clear();
+    });
+}
+
+void RecordGridModel::clearRows() {
+    change([&] { dropRows(); });
+}
+
+void RecordGridModel::dropRows() {
+    for (Cells& c : columns_) {
+        c.kinds.clear();
+        c.payloads.clear();
+    }
+    texts_.clear();
+    rowTotal_ = 0;
+    hidden_.clear();
+    hiddenCount_ = 0;
+    visibleRowsStale_ = true;
+}
+
+void RecordGridModel::fill(sql::Statement query) {
+    change([&] {
+        dropRows();
+        // For each column of the grid, the query field it takes its cells from, or -1.
+        std::vector<int> fieldOf(columns_.size(), -1);
+        for (int field = 0; field < query.columnCount(); ++field) {
+            const QString name = query.columnName(field);
+            int index = columnIndex(name);
+            if (index < 0) {
+                columns_.push_back({GridColumn{name, name}, {}, {}});
+                fieldOf.push_back(field);
+            } else {
+                fieldOf[std::size_t(index)] = field;
+            }
+        }
+        while (query.step()) {
+            for (std::size_t c = 0; c < columns_.size(); ++c)
+                appendCell(columns_[c], fieldOf[c] < 0 ? Value::null() : query.column(fieldOf[c]));
+            ++rowTotal_;
+        }
+    });
+}
+
+void RecordGridModel::appendCell(Cells& cells, const Value& stored) {
+    cells.kinds.push_back(CellKind::Null);
+    cells.payloads.push_back(0);
+    putCell(cells, cells.kinds.size() - 1, stored);
+}
+
+void RecordGridModel::putCell(Cells& cells, std::size_t row, const Value& stored) {
+    switch (stored.kind()) {
+    case Value::Kind::Whole:
+        cells.kinds[row] = CellKind::Whole;
+        cells.payloads[row] = std::bit_cast<std::uint64_t>(stored.asWhole());
+        return;
+    case Value::Kind::Floating:
+        cells.kinds[row] = CellKind::Floating;
+        cells.payloads[row] = std::bit_cast<std::uint64_t>(stored.asFloating());
+        return;
+    case Value::Kind::Text:
+        cells.kinds[row] = CellKind::Text;
+        cells.payloads[row] = storeText(stored.asText());
+        return;
+    case Value::Kind::Null:
+        cells.kinds[row] = CellKind::Null;
+        cells.payloads[row] = 0;
+        return;
+    default:
+        putCell(cells, row, storedForm(stored));
+    }
+}
+
+std::uint64_t RecordGridModel::storeText(QStringView text) {
+    const auto length = std::uint64_t(text.size());
+    if (length > kMaxTextLength)
+        throw Error(
+            errnum::InternalError,
+            QStringLiteral("A text of %1 characters is too long to show in a grid").arg(length));
+    const auto offset = std::uint64_t(texts_.size());
+    texts_.insert(texts_.end(), text.utf16(), text.utf16() + text.size());
+    return (offset << kLengthBits) | length;
+}
+
+QStringView RecordGridModel::textAt(std::uint64_t payload) const {
+    const auto offset = std::size_t(payload >> kLengthBits);
+    const auto length = qsizetype(payload & kMaxTextLength);
+    return QStringView(texts_.data() + offset, length);
+}
+
+void RecordGridModel::removeGridRow(int row) {
+    const int viewRow = viewRowOf(row);
+    const bool announce = redraw_ && viewRow >= 0;
+    if (announce)
+        beginRemoveRows({}, viewRow, viewRow);
+    for (Cells& c : columns_) {
+        c.kinds.erase(c.kinds.begin() + row);
+        c.payloads.erase(c.payloads.begin() + row);
+    }
+    if (!hidden_.empty()) {
+        hiddenCount_ -= hidden_[std::size_t(row)] ? 1 : 0;
+        hidden_.erase(hidden_.begin() + row);
+    }
+    --rowTotal_;
+    visibleRowsStale_ = true;
+    if (announce)
+        endRemoveRows();
+}
+
+Value RecordGridModel::cellValue(int row, int column) const {
+    const Cells& c = columns_[std::size_t(column)];
+    const std::uint64_t payload = c.payloads[std::size_t(row)];
+    switch (c.kinds[std::size_t(row)]) {
+    case CellKind::Whole:
+        return Value::whole(std::bit_cast<std::int64_t>(payload));
+    case CellKind::Floating:
+        return Value::floating(std::bit_cast<double>(payload));
+    case CellKind::Text:
+        return Value::text(textAt(payload).toString());
+    case CellKind::Null:
+        break;
+    }
+    return Value::null();
+}
+
+QString RecordGridModel::cellText(int row, int column) const {
+    return displayText(cellValue(row, column), this->column(column).style.pattern);
+}
+
+void RecordGridModel::setCellValue(int row, int column, const Value& value) {
+    putCell(columns_[std::size_t(column)], std::size_t(row), value);
+    const int viewRow = viewRowOf(row);
+    if (redraw_ && viewRow >= 0)
+        emit dataChanged(index(viewRow, column), index(viewRow, column));
+}
+
+bool RecordGridModel::isRowVisible(int row) const {
+    return hidden_.empty() || !hidden_[std::size_t(row)];
+}
+
+void RecordGridModel::setRowVisible(int row, bool visible) {
+    if (isRowVisible(row) == visible)
+        return;
+    change([&] {
+        hidden_.resize(std::size_t(rowTotal_), false);
+        hidden_[std::size_t(row)] = !visible;
+        hiddenCount_ += visible ? -1 : 1;
+        visibleRowsStale_ = true;
+    });
+}
+
+const std::vector<int>& RecordGridModel::visibleRows() const {
+    if (visibleRowsStale_) {
+        visibleRows_.clear();
+        if (hiddenCount_ > 0) {
+            visibleRows_.reserve(std::size_t(rowTotal_ - hiddenCount_));
+            for (int row = 0; row < rowTotal_; ++row)
+                if (!hidden_[std::size_t(row)])
+                    visibleRows_.push_back(row);
+        }
+        visibleRowsStale_ = false;
+    }
+    return visibleRows_;
+}
+
+int RecordGridModel::viewRowOf(int gridRow) const {
+    if (gridRow < 0 || gridRow >= rowTotal_ || !isRowVisible(gridRow))
+        return -1;
+    if (hiddenCount_ == 0)
+        return gridRow;
+    const auto& rows = visibleRows();
+    return int(std::lower_bound(rows.begin(), rows.end(), gridRow) - rows.begin());
+}
+
+int RecordGridModel::gridRowOf(int viewRow) const {
+    if (viewRow < 0 || viewRow >= rowCount())
+        return -1;
+    return hiddenCount_ == 0 ? viewRow : visibleRows()[std::size_t(viewRow)];
+}
+
+bool RecordGridModel::isCell(const QModelIndex& index) const {
+    return index.isValid() && index.model() == this && index.row() < rowCount() &&
+           index.column() < columnCount();
+}
+
+bool RecordGridModel::canEdit(int row, int column) const {
+    return editRequest_ && editRequest_(row, column);
+}
+
+bool RecordGridModel::isChecked(int row, int column) const {
+    return isTrue(cellValue(row, column));
+}
+
+CellLook RecordGridModel::lookOf(int row, int column) const {
+    const CellStyle& style = this->column(column).style;
+    CellLook look{cellText(row, column), style.background, style.foreground};
+    if (lookHook_)
+        lookHook_(row, column, look);
+    return look;
+}
+
+int RecordGridModel::rowCount(const QModelIndex& parent) const {
+    if (parent.isValid())
+        return 0;
+    return hiddenCount_ == 0 ? rowTotal_ : int(visibleRows().size());
+}
+
+int RecordGridModel::columnCount(const QModelIndex& parent) const {
+    return parent.isValid() ? 0 : int(columns_.size());
+}
+
+QVariant RecordGridModel::data(const QModelIndex& index, int role) const {
+    if (!isCell(index))
+        return {};
+    const int row = gridRowOf(index.row());
+    const int column = index.column();
+    const CellStyle& style = this->column(column).style;
+    switch (role) {
+    case Qt::DisplayRole:
+        return style.checkBox ? QVariant() : QVariant(lookOf(row, column).text);
+    case Qt::EditRole:
+        return cellValue(row, column).toText();
+    case Qt::CheckStateRole:
+        if (!style.checkBox)
+            return {};
+        return isChecked(row, column) ? Qt::Checked : Qt::Unchecked;
+    case Qt::BackgroundRole:
+    case Qt::ForegroundRole: {
+        const CellLook look = lookOf(row, column);
+        const QColor& colour = role == Qt::BackgroundRole ? look.background : look.foreground;
+        return colour.isValid() ? QVariant(colour) : QVariant();
+    }
+    case Qt::TextAlignmentRole:
+        return QVariant::fromValue(style.alignment);
+    default:
+        return {};
+    }
+}
+
+QVariant RecordGridModel::headerData(int section, Qt::Orientation orientation, int role) const {
+    if (orientation == Qt::Vertical)
+        return role == Qt::DisplayRole && section >= 0 && section < rowCount()
+                   ? QVariant(gridRowOf(section) + 1)
+                   : QVariant();
+    if (section < 0 || section >= columnCount())
+        return {};
+    if (role == Qt::DisplayRole)
+        return column(section).title;
+    if (role == Qt::TextAlignmentRole)
+        return QVariant::fromValue(column(section).style.alignment);
+    return {};
+}
+
+Qt::ItemFlags RecordGridModel::flags(const QModelIndex& index) const {
+    if (!isCell(index))
+        return Qt::NoItemFlags;
+    Qt::ItemFlags f = Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemNeverHasChildren;
+    if (canEdit(gridRowOf(index.row()), index.column()))
+        f |= column(index.column()).style.checkBox ? Qt::ItemIsUserCheckable : Qt::ItemIsEditable;
+    return f;
+}
+
+bool RecordGridModel::setData(const QModelIndex& index, const QVariant& value, int role) {
+    if (!isCell(index))
+        return false;
+    const int row = gridRowOf(index.row());
+    const int column = index.column();
+    const bool checkBox = this->column(column).style.checkBox;
+    if (!canEdit(row, column))
+        return false;
+    Value newValue;
+    if (checkBox && role == Qt::CheckStateRole)
+        newValue = Value::yesNo(value.toInt() == Qt::Checked);
+    else if (!checkBox && role == Qt::EditRole)
+        newValue = Value::text(value.toString());
+    else
+        return false;
+    const std::optional<Value> kept =
+        beforeCommit_ ? beforeCommit_(row, column, newValue) : std::optional<Value>(newValue);
+    if (!kept)
+        return false;
+    setCellValue(row, column, *kept);
+    return true;
+}
+
+} // namespace kr7

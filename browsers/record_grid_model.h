@@ -1,0 +1,162 @@
+#pragma once
+
+#include "value.h"
+
+#include <QAbstractTableModel>
+#include <QColor>
+#include <cstdint>
+#include <functional>
+#include <optional>
+#include <vector>
+
+namespace kr7::sql {
+class Statement;
+}
+
+namespace kr7 {
+
+// How the cells of a column look unless a hook says otherwise.
+struct CellStyle {
+    QColor background{}; // invalid: the view's own
+    QColor foreground{};
+    Qt::Alignment alignment = Qt::AlignLeft | Qt::AlignVCenter;
+    // "" shows the value as it is; "dd/mm/yy hh:mm" a date; any other a number pattern of
+    // conv::formatNumber ("0", "0.00", "0%", "#,###", ...).
+    QString pattern{};
+    bool checkBox = false;
+};
+
+struct GridColumn {
+    QString key; // a field code or query column name
+    QString title{};
+    int width = 80; // pixels
+    bool visible = true;
+    CellStyle style{};
+    int maxLength = 0; // of the cell editor's text; 0 for no limit
+};
+
+// What one cell shows; a look hook may change any part of it.
+struct CellLook {
+    QString text;
+    QColor background;
+    QColor foreground;
+};
+
+// The rows of a query, kept column by column so that a million rows of eighteen fields stay
+// small and quick: per cell one kind byte and eight payload bytes (the number itself, or the
+// place of the text in one buffer shared by the whole grid), no object per row or cell.
+//
+// Grid rows count every row; the rows Qt sees are the visible ones only, so that hiding half
+// a million rows is one pass and no work for the view. Row and column numbers of the grid
+// functions count from 0; -1 is "none".
+class RecordGridModel : public QAbstractTableModel {
+    Q_OBJECT
+  public:
+    // May refuse an edit of the cell (the grid's request to edit).
+    using EditRequest = std::function<bool(int row, int column)>;
+    // Called before an edit is stored; writes the database and gives the value the cell is
+    // to hold, or nothing to leave the cell as it was.
+    using BeforeCommit =
+        std::function<std::optional<Value>(int row, int column, const Value& newValue)>;
+    using LookHook = std::function<void(int row, int column, CellLook& look)>;
+
+    explicit RecordGridModel(QObject* parent = nullptr);
+    ~RecordGridModel() override;
+
+    // Off while columns are added, rows filled or row visibility walked; the view learns of
+    // everything at once when it comes back on.
+    void setRedraw(bool on);
+    bool redraw() const { return redraw_; }
+
+    int addColumn(GridColumn column);
+    int columnIndex(QStringView key) const;
+    const GridColumn& column(int index) const { return columns_[std::size_t(index)].spec; }
+    void setColumnStyle(int index, const CellStyle& style);
+    void setColumnWidth(int index, int width);
+    void setColumnVisible(int index, bool visible);
+    int visibleColumnsWidth() const;
+    void clearColumns();
+
+    // Clears the rows and reads every row of `query` (then finalised): each field goes to
+    // the column of its name, and a field without one gets a further column.
+    void fill(sql::Statement query);
+    void clearRows();
+    void removeGridRow(int row);
+    int gridRowCount() const { return rowTotal_; }
+
+    // The value as the database gave it (null, whole, floating or text).
+    Value cellValue(int row, int column) const;
+    // The value as the column's pattern shows it.
+    QString cellText(int row, int column) const;
+    // Stores a value in its stored form (dates as text, Yes/No as 0/1).
+    void setCellValue(int row, int column, const Value& value);
+
+    bool isRowVisible(int row) const;
+    void setRowVisible(int row, bool visible);
+    // Between grid rows and the rows the view shows; -1 for a hidden row.
+    int viewRowOf(int gridRow) const;
+    int gridRowOf(int viewRow) const;
+
+    void setEditRequest(EditRequest request) { editRequest_ = std::move(request); }
+    void setBeforeCommit(BeforeCommit beforeCommit) { beforeCommit_ = std::move(beforeCommit); }
+    void setLookHook(LookHook hook) { lookHook_ = std::move(hook); }
+    bool canEdit(int row, int column) const;
+
+    int rowCount(const QModelIndex& parent = {}) const override;
+    int columnCount(const QModelIndex& parent = {}) const override;
+    QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
+    QVariant headerData(int section, Qt::Orientation orientation,
+                        int role = Qt::DisplayRole) const override;
+    Qt::ItemFlags flags(const QModelIndex& index) const override;
+    bool setData(const QModelIndex& index, const QVariant& value, int role = Qt::EditRole) override;
+
+  private:
+    enum class CellKind : std::uint8_t { Null, Whole, Floating, Text };
+    struct Cells {
+        GridColumn spec;
+        std::vector<CellKind> kinds;
+        std::vector<std::uint64_t> payloads;
+    };
+
+  signals:
+    // A column's width or visibility changed; the view lays its columns out again.
+    void columnLayoutChanged();
+
+  private:
+    template <class F> void change(F&& mutate);
+    void dropRows();
+    void appendCell(Cells& cells, const Value& stored);
+    void putCell(Cells& cells, std::size_t row, const Value& stored);
+    std::uint64_t storeText(QStringView text);
+    QStringView textAt(std::uint64_t payload) const;
+    bool isCell(const QModelIndex& index) const;
+    CellLook lookOf(int row, int column) const;
+    bool isChecked(int row, int column) const;
+    const std::vector<int>& visibleRows() const;
+
+    std::vector<Cells> columns_;
+    std::vector<char16_t> texts_;
+    int rowTotal_ = 0;
+    std::vector<bool> hidden_;             // empty while no row was ever hidden
+    mutable std::vector<int> visibleRows_; // grid rows in view order, while some are hidden
+    mutable bool visibleRowsStale_ = false;
+    int hiddenCount_ = 0;
+    bool redraw_ = true;
+    EditRequest editRequest_;
+    BeforeCommit beforeCommit_;
+    LookHook lookHook_;
+};
+
+// Redrawing off for a scope, on again however the scope ends.
+class RedrawPause {
+  public:
+    explicit RedrawPause(RecordGridModel& grid) : grid_(grid) { grid_.setRedraw(false); }
+    ~RedrawPause() { grid_.setRedraw(true); }
+    RedrawPause(const RedrawPause&) = delete;
+    RedrawPause& operator=(const RedrawPause&) = delete;
+
+  private:
+    RecordGridModel& grid_;
+};
+
+} // namespace kr7

@@ -1,0 +1,34 @@
+#pragma once
+
+#include "record_grid_model.h"
+
+#include <QTableView>
+#include <vector>
+
+namespace kr7 {
+
+// The grid of a record screen: a table view over its own RecordGridModel. Rows and columns
+// are the model's grid rows and columns (from 0; -1 is "none"). Tab moves into and out of
+// the grid, arrows move within it; F2, typing or a click starts an edit of an editable
+// cell, Enter commits it and Esc abandons it; Space toggles a check-box cell.
+class RecordGridView : public QTableView {
+    Q_OBJECT
+  public:
+    explicit RecordGridView(QWidget* parent = nullptr);
+
+    RecordGridModel& grid() const { return *model_; }
+
+    int currentRow() const;
+    int currentColumn() const;
+    // Makes the cell current and the only one selected; a hidden row is not made current.
+    void setCurrentCell(int row, int column);
+    // The grid rows with a selected cell, in grid order.
+    std::vector<int> selectedRows() const;
+
+  private:
+    void applyColumnLayout();
+
+    RecordGridModel* model_;
+};
+
+} // namespace kr7

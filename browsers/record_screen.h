@@ -1,0 +1,30 @@
+#pragma once
+
+#include "value.h"
+
+#include <QColor>
+#include <QString>
+#include <optional>
+
+class QWidget;
+
+// What the record screens share: the original's twips, and the check every cell edit
+// passes before anything is written.
+namespace kr7 {
+
+// The background of the cells a user may change.
+inline const QColor kEditablePaleGreen{204, 255, 204};
+
+// How many records the table holds now.
+int recordCount(const QString& table);
+
+// Twips (1/1440 inch) per pixel of the widget's screen: 15 at 96 dots per inch.
+double twipsPerPixel(const QWidget* widget);
+
+// The edited value fitted to its field, or nothing when it is the value the cell already
+// holds, or one the field cannot take (refused before writing, with a beep: a write that
+// can only fail must not be offered for Retry).
+std::optional<Value> changedValue(const QString& table, const QString& field, const Value& current,
+                                  const Value& newValue);
+
+} // namespace kr7
