@@ -5,6 +5,7 @@
 
 #include <QApplication>
 #include <QLineEdit>
+#include <QPointer>
 #include <QtTest>
 
 namespace kr7::test {
@@ -30,9 +31,13 @@ inline void retype(QLineEdit* field, const QString& text) {
     QTest::keyClicks(field, text);
 }
 
+// Screens the configuration screen owns go with it: each window is deleted once.
 inline void deleteTopLevelWindows() {
+    QList<QPointer<QWidget>> windows;
     for (QWidget* w : QApplication::topLevelWidgets())
-        delete w;
+        windows << w;
+    for (const QPointer<QWidget>& w : windows)
+        delete w.data();
 }
 
 } // namespace kr7::test

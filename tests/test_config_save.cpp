@@ -87,6 +87,7 @@ class TestConfigSave : public QObject {
         row("11", "txt_max_hours_before_CHECK", "12.34", "PI_35", "123");
         row("11", "txt_max_hours_before_CHECK", "1000", "", "");
         row("12", "txt_max_dips_water", "999", "PC_50", "999");
+        row("12", "txt_max_dips_water", "1000", "PC_50", "100"); // typing stops at 3
         row("13", "txt_max_dips_calibrant", "7", "PI_38", "7");
         row("14", "txt_max_days_calibrant", "9999", "PI_39", "9999");
         row("15", "txt_calibration_max_samples", "12x", "PI_53", "12");
