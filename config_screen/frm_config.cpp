@@ -19,7 +19,7 @@ namespace kr7 {
 
 namespace {
 
-// The screen's one button that opens other screens only once registered.
+// The buttons that open other screens: disabled until their screen is registered.
 const QStringList kScreenButtons = {
     QStringLiteral("CMD_messages"), QStringLiteral("cmd_results_all"),
     QStringLiteral("cmd_calibration_data"), QStringLiteral("cmd_RJL_Labels"),
