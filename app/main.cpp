@@ -1,9 +1,26 @@
 #include "clock.h"
 #include "frm_config.h"
 #include "frm_password.h"
+#include "grid_calibrants.h"
+#include "grid_messages.h"
 #include "guarded_application.h"
 #include "prompter.h"
 #include "services.h"
+
+#include <memory>
+
+namespace {
+
+// Which screen each button of the configuration screen opens: the one place that knows both.
+void openConfigScreenWithItsScreens() {
+    auto screen = std::make_unique<kr7::frm_config>();
+    screen->registerScreen(QStringLiteral("CMD_messages"), kr7::openMessagesEditor);
+    screen->registerScreen(QStringLiteral("cmd_calibration_data"), kr7::openCalibrantRecords);
+    screen->Form_Load();
+    screen.release();
+}
+
+} // namespace
 
 int main(int argc, char** argv) {
     kr7::GuardedApplication app(argc, argv);
@@ -12,7 +29,7 @@ int main(int argc, char** argv) {
     kr7::services().prompter = &prompter;
     kr7::services().clock = &clock;
     try {
-        (new kr7::frm_password(kr7::openConfigScreen))->Form_Load();
+        (new kr7::frm_password(openConfigScreenWithItsScreens))->Form_Load();
         return app.exec();
     } catch (const kr7::ProgramEnded& ended) {
         return ended.exitCode;

@@ -4,12 +4,14 @@
 #include "database.h"
 #include "grid_editing.h"
 #include "grid_messages.h"
+#include "owned_screen.h"
 #include "record_grid_view.h"
 #include "test_support.h"
 
 #include <QApplication>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPointer>
 #include <QPushButton>
 
 using namespace kr7;
@@ -320,6 +322,19 @@ class TestGridMessages : public QObject {
             click(button);
             QCOMPARE(grid()->currentRow(), row);
         }
+    }
+
+    void opensByTheOwnedScreenRule() {
+        QWidget owner;
+        OwnedScreen messages(&owner, openMessagesEditor);
+        QPointer<QWidget> first = messages.open();
+        QVERIFY(first);
+        QCOMPARE(first->parentWidget(), &owner);
+        QVERIFY(first->isWindow() && first->isVisible());
+        QCOMPARE(messages.open(), first.data());
+        first->close();
+        QTRY_VERIFY(!first);
+        QVERIFY(messages.open() != nullptr);
     }
 
     void entryBoxesAreLabelledForTheKeyboard() {
