@@ -1,0 +1,180 @@
+// The wash cycle screen: a digit stores the chosen cycle with its copies at once; every
+// other key is refused; Enter and Esc.
+
+#include "cleaning_test_support.h"
+#include "frm_wash_cycle.h"
+
+#include <QLabel>
+
+using namespace kr7;
+
+class TestWashCycle : public QObject {
+    Q_OBJECT
+
+    static QString status(QWidget* screen) {
+        return screen->findChild<QLabel*>(QStringLiteral("lbl_status"))->text();
+    }
+
+  private slots:
+    // The copies start as cycle 1's; the sources of cycles 2 and 3 differ from them.
+    void digitStoresTheChoiceAndItsCopies_data() {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QString>("digit");
+        QTest::addColumn<QStringList>("writes");
+        QTest::addColumn<QStringList>("copies"); // "target=source"
+        QTest::newRow("post-test 2")
+            << "txt_post_test_clean"
+            << "2" << QStringList{"PI_50", "PI_84", "PI_85", "slot 28 LN_03", "slot 29 LN_03"}
+            << QStringList{"PI_84=PI_68", "PI_85=PI_69", "slot 28=slot 34", "slot 29=slot 39"};
+        QTest::newRow("start-up 3")
+            << "txt_startup_clean"
+            << "3" << QStringList{"PI_48", "PI_82", "PI_83", "slot 30 LN_03", "slot 31 LN_03"}
+            << QStringList{"PI_82=PI_70", "PI_83=PI_71", "slot 30=slot 35", "slot 31=slot 40"};
+        QTest::newRow("menu 2") << "txt_menu_clean"
+                                << "2"
+                                << QStringList{"PI_52", "PI_86", "PI_87", "slot 24 LN_03",
+                                               "slot 25 LN_03"}
+                                << QStringList{"PI_86=PI_68", "PI_87=PI_69", "slot 24=slot 34",
+                                               "slot 25=slot 39"};
+    }
+    void digitStoresTheChoiceAndItsCopies() {
+        QFETCH(QString, name);
+        QFETCH(QString, digit);
+        QFETCH(QStringList, writes);
+        QFETCH(QStringList, copies);
+        test::CleaningFixture c;
+        test::WriteLog log(c.fx);
+        auto* screen = c.open<frm_wash_cycle>(openWashCycleScreen);
+        QVERIFY(screen);
+        QLineEdit* field = test::field(screen, name);
+        QCOMPARE(field->text(), QStringLiteral("1"));
+        QVERIFY(test::giveFocus(field));
+        QTest::keyClicks(field, digit);
+        QCOMPARE(log.writes(), writes);
+        QCOMPARE(test::stored(c.fx, writes[0]), digit);
+        for (const QString& copy : copies) {
+            const QStringList pair = copy.split(u'=');
+            QCOMPARE(test::stored(c.fx, pair[0]), test::stored(c.fx, pair[1]));
+        }
+        QCOMPARE(field->text(), digit);
+        QCOMPARE(status(screen), QString());
+        QVERIFY(c.fx.prompter.prompts.empty());
+    }
+
+    void otherKeysAreRefused_data() {
+        QTest::addColumn<QString>("typed");
+        QTest::newRow("4") << "4";
+        QTest::newRow("0") << "0";
+        QTest::newRow("5") << "5";
+        QTest::newRow("letter") << "a";
+        QTest::newRow("blank") << " ";
+    }
+    void otherKeysAreRefused() {
+        QFETCH(QString, typed);
+        test::CleaningFixture c;
+        test::WriteLog log(c.fx);
+        auto* screen = c.open<frm_wash_cycle>(openWashCycleScreen);
+        QVERIFY(screen);
+        QLineEdit* field = test::field(screen, QStringLiteral("txt_post_test_clean"));
+        QVERIFY(test::giveFocus(field));
+        QTest::keyClicks(field, typed);
+        QCOMPARE(status(screen), QStringLiteral("Valid range 1-3"));
+        QCOMPARE(field->text(), QStringLiteral("1"));
+        QVERIFY(log.writes().isEmpty());
+        // A pasted digit is no choice either: only keys choose.
+        test::pasteOver(field, QStringLiteral("2"));
+        QCOMPARE(field->text(), QStringLiteral("1"));
+        QVERIFY(log.writes().isEmpty());
+        // The next accepted key clears the refusal.
+        QTest::keyClicks(field, QStringLiteral("3"));
+        QCOMPARE(status(screen), QString());
+    }
+
+    void enterMovesRoundTheThreeAndWritesNothing() {
+        test::CleaningFixture c;
+        test::WriteLog log(c.fx);
+        auto* screen = c.open<frm_wash_cycle>(openWashCycleScreen);
+        QVERIFY(screen);
+        QVERIFY(test::giveFocus(test::field(screen, QStringLiteral("txt_startup_clean"))));
+        for (const char* next : {"txt_post_test_clean", "txt_menu_clean", "txt_startup_clean"}) {
+            QTest::keyClick(screen->focusWidget(), Qt::Key_Return);
+            QCOMPARE(test::focusedName(screen), QString::fromLatin1(next));
+        }
+        QVERIFY(log.writes().isEmpty());
+    }
+
+    void escRestoresTheTextButNotTheDatabase() {
+        test::CleaningFixture c;
+        auto* screen = c.open<frm_wash_cycle>(openWashCycleScreen);
+        QVERIFY(screen);
+        QLineEdit* field = test::field(screen, QStringLiteral("txt_post_test_clean"));
+        QVERIFY(test::giveFocus(field));
+        QTest::keyClicks(field, QStringLiteral("2"));
+        QTest::keyClick(field, Qt::Key_Escape);
+        QCOMPARE(field->text(), QStringLiteral("1"));
+        QVERIFY(field->hasFocus());
+        QCOMPARE(test::stored(c.fx, QStringLiteral("PI_50")), QStringLiteral("2"));
+    }
+
+    void aLabelChangedMeanwhileIsCopiedAsItIsNow() {
+        test::CleaningFixture c;
+        auto* screen = c.open<frm_wash_cycle>(openWashCycleScreen);
+        QVERIFY(screen);
+        c.fx.exec(QStringLiteral("UPDATE T_Labels_wanted SET LN_03 = 'CHANGED' WHERE LN_01 = 34"));
+        QLineEdit* field = test::field(screen, QStringLiteral("txt_post_test_clean"));
+        QVERIFY(test::giveFocus(field));
+        QTest::keyClicks(field, QStringLiteral("2"));
+        QCOMPARE(test::stored(c.fx, QStringLiteral("slot 28")), QStringLiteral("CHANGED"));
+    }
+
+    void missingSlotIsReportedAndTheRestStored_data() {
+        QTest::addColumn<int>("missing");
+        QTest::addColumn<QString>("report");
+        QTest::addColumn<QStringList>("writes");
+        QTest::newRow("cycle's dry label")
+            << 39 << "frm_wash_cycle : find_label_wanted_record :  39 missing"
+            << QStringList{"PI_50", "PI_84", "PI_85", "slot 28 LN_03"};
+        QTest::newRow("copy slot")
+            << 28 << "frm_wash_cycle : update_label_wanted_record  28 missing"
+            << QStringList{"PI_50", "PI_84", "PI_85", "slot 29 LN_03"};
+    }
+    void missingSlotIsReportedAndTheRestStored() {
+        QFETCH(int, missing);
+        QFETCH(QString, report);
+        QFETCH(QStringList, writes);
+        test::CleaningFixture c;
+        c.fx.exec(QStringLiteral("DELETE FROM T_Labels_wanted WHERE LN_01 = %1").arg(missing));
+        test::WriteLog log(c.fx);
+        auto* screen = c.open<frm_wash_cycle>(openWashCycleScreen);
+        QVERIFY(screen);
+        QLineEdit* field = test::field(screen, QStringLiteral("txt_post_test_clean"));
+        QVERIFY(test::giveFocus(field));
+        QTest::keyClicks(field, QStringLiteral("2"));
+        QCOMPARE(c.fx.prompter.prompts.size(), std::size_t(1));
+        QCOMPARE(c.fx.prompter.prompts[0].text, report);
+        QCOMPARE(c.fx.prompter.prompts[0].buttons, Buttons::AbortRetryIgnore);
+        QCOMPARE(log.writes(), writes);
+    }
+
+    void fieldsAreNamedByTheirCaptions() {
+        test::CleaningFixture c;
+        auto* screen = c.open<frm_wash_cycle>(openWashCycleScreen);
+        QVERIFY(screen);
+        QCOMPARE(screen->windowTitle(), QStringLiteral("Wash Cycle configuration"));
+        const std::pair<const char*, const char*> named[] = {
+            {"txt_startup_clean", "Pre-test Wash"},
+            {"txt_post_test_clean", "Post-test Clean"},
+            {"txt_menu_clean", "Menu Clean"}};
+        for (const auto& [name, caption] : named) {
+            QLineEdit* field = test::field(screen, QLatin1String(name));
+            QCOMPARE(field->accessibleName(), QLatin1String(caption));
+            bool captioned = false;
+            for (const QLabel* label : screen->findChildren<QLabel*>())
+                captioned = captioned || (label->buddy() == field && label->text() == caption);
+            QVERIFY2(captioned, name);
+        }
+    }
+};
+
+KR7_TEST_MAIN(TestWashCycle)
+#include "test_wash_cycle.moc"
