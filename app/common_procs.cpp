@@ -112,13 +112,13 @@ Value Get_PIC_Param_value(std::int16_t number) {
                              select.column(0));
 }
 
-void update_PIC_Param_value(std::int16_t number, const Value& value) {
+bool update_PIC_Param_value(std::int16_t number, const Value& value) {
     const auto row = findParamRow("update_PIC_Param_value", number);
     if (!row)
-        return;
+        return false;
     const auto encoded = encodePicParam(value);
     if (!encoded)
-        return;
+        return false;
     const Value entered = store::fitForField(
         store::columnOf(schema::PIC_Params, QStringLiteral("PIC_03")), encoded->entered);
     sql::Database& db = Get_connection();
@@ -128,6 +128,7 @@ void update_PIC_Param_value(std::int16_t number, const Value& value) {
             .bindAll({entered, Value::text(encoded->hex), Value::whole(*row)})
             .run();
     });
+    return true;
 }
 
 QString Check_PIC_records() {

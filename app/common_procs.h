@@ -20,8 +20,10 @@ void update_PIC_list_value(const QString& fieldCode, const Value& value);
 // PIC_03 of the parameter; an empty value, after a reported "missing" message, when the
 // parameter has no row.
 Value Get_PIC_Param_value(std::int16_t number);
-// Writes the value as entered and its four-hex-digit form for the instrument.
-void update_PIC_Param_value(std::int16_t number, const Value& value);
+// Writes the value as entered and its four-hex-digit form for the instrument. Returns
+// false when nothing was written: the parameter has no row (reported here), or the value is
+// a text of three or more characters.
+bool update_PIC_Param_value(std::int16_t number, const Value& value);
 
 // Ends the program after its message unless T_PIC_list holds exactly one record; returns
 // and keeps that record's instrument number.

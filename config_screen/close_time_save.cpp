@@ -95,15 +95,10 @@ std::span<const SaveRow> closeTimeSaveRows() {
 
 std::optional<Value> closeTimeValue(const SaveRow& row, const Setting& setting, const QString& text,
                                     const TemperatureLimits& limits) {
-    // A PIC parameter's number must be the whole text: "12x" is not 12 here.
-    if (setting.key.isParam() && row.conversion != Conversion::Text && !conv::isNumeric(text))
+    Checked checked = checkText(setting, row.rule, text, limits);
+    if (checked.verdict != Verdict::Accepted)
         return std::nullopt;
-    const auto reading = convertText(row.conversion, text);
-    if (!reading || (row.range && !admits(*row.range, *reading)))
-        return std::nullopt;
-    if (!limits.admits(row.temperature, std::int32_t(reading->value.toNumber())))
-        return std::nullopt;
-    return reading->value;
+    return std::move(checked.value);
 }
 
 void saveClosing(const ChangedFlags& changed, const std::function<QString(const QString&)>& textOf,
@@ -116,8 +111,10 @@ void saveClosing(const ChangedFlags& changed, const std::function<QString(const 
             const auto value = closeTimeValue(row, s, textOf(field), limits);
             if (!value)
                 continue;
-            if (trap.run([&] { writeKey(s.key, *value); }))
-                limits.set(row.temperature, std::int32_t(value->toNumber()));
+            bool written = false;
+            trap.run([&] { written = writeKey(s.key, *value); });
+            if (written)
+                limits.set(row.rule.temperature, std::int32_t(value->toNumber()));
         }
     }
 }

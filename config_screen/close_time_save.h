@@ -31,9 +31,7 @@ class ChangedFlags {
 // table's) when its converted text passes the check.
 struct SaveRow {
     QStringList fields;
-    Conversion conversion = Conversion::None;
-    std::optional<Range> range;
-    Temperature temperature = Temperature::None;
+    CheckRule rule;
 };
 
 // The close-time save's steps, in the order they write.

@@ -9,9 +9,7 @@
 
 namespace kr7::config {
 
-namespace {
-
-void fill(QWidget* control, const Setting& s, KeyReader& reader, const QDateTime& now) {
+void fillControl(QWidget* control, const Setting& s, KeyReader& reader, const QDateTime& now) {
     if (auto* field = qobject_cast<QLineEdit*>(control)) {
         field->setText(s.shown == Shown::Product
                            ? productText(reader.read(s.key), reader.read(s.factor))
@@ -23,8 +21,6 @@ void fill(QWidget* control, const Setting& s, KeyReader& reader, const QDateTime
     }
 }
 
-} // namespace
-
 void fillControls(const Controls& controls, const Trap& trap, const QDateTime& now,
                   TemperatureLimits& limits) {
     KeyReader reader;
@@ -32,7 +28,7 @@ void fillControls(const Controls& controls, const Trap& trap, const QDateTime& n
         if (s.shown == Shown::Nothing)
             continue;
         QWidget* control = controls.value(s.name);
-        trap.run([&] { fill(control, s, reader, now); });
+        trap.run([&] { fillControl(control, s, reader, now); });
     }
     for (const Setting& s : settings()) {
         if (s.edit.temperature == Temperature::None)

@@ -102,20 +102,20 @@ Value readKey(const Key& key) {
     return Value();
 }
 
-void writeKey(const Key& key, const Value& value) {
+bool writeKey(const Key& key, const Value& value) {
     switch (key.store) {
     case Key::Store::PcConfig:
         update_PC_Config_value(key.field, value);
-        break;
+        return true;
     case Key::Store::PicList:
         update_PIC_list_value(key.field, value);
-        break;
+        return true;
     case Key::Store::PicParam:
-        update_PIC_Param_value(std::int16_t(key.param), value);
-        break;
+        return update_PIC_Param_value(std::int16_t(key.param), value);
     case Key::Store::None:
         break;
     }
+    return false;
 }
 
 const Value& KeyReader::read(const Key& key) {
@@ -211,6 +211,19 @@ std::optional<Reading> convertText(Conversion conversion, const QString& text) {
 bool admits(const Range& range, const Reading& reading) {
     const double x = range.on == RangeOn::Number ? reading.number : reading.value.toNumber();
     return x >= range.min && x <= range.max;
+}
+
+Checked checkText(const Setting& setting, const CheckRule& rule, const QString& text,
+                  const TemperatureLimits& limits) {
+    // A PIC parameter's number must be the whole text: "12x" is not 12 here.
+    if (setting.key.isParam() && rule.conversion != Conversion::Text && !conv::isNumeric(text))
+        return {};
+    const auto reading = convertText(rule.conversion, text);
+    if (!reading || (rule.range && !admits(*rule.range, *reading)))
+        return {};
+    if (!limits.admits(rule.temperature, std::int32_t(reading->value.toNumber())))
+        return {Verdict::OutsideTemperatureLimits};
+    return {Verdict::Accepted, reading->value};
 }
 
 bool TemperatureLimits::admits(Temperature role, std::int32_t tenths) const {

@@ -13,7 +13,9 @@
 namespace kr7::config {
 
 Value readKey(const Key& key);
-void writeKey(const Key& key, const Value& value);
+// False when the store wrote nothing without raising an error (a PIC parameter without a
+// row, which the store has reported).
+bool writeKey(const Key& key, const Value& value);
 
 // Reads each key at most once: the load fills several controls from one stored value (a
 // date and its hours-since count, the eight bits of the switch word).
@@ -46,6 +48,23 @@ struct Reading {
 // for a 32-bit whole number).
 std::optional<Reading> convertText(Conversion conversion, const QString& text);
 bool admits(const Range& range, const Reading& reading);
+
+struct TemperatureLimits;
+
+// What a field's text comes to when it is committed or saved: the value to write, or why
+// it is not written.
+enum class Verdict { Accepted, Refused, OutsideTemperatureLimits };
+struct Checked {
+    Verdict verdict = Verdict::Refused;
+    Value value;
+};
+struct CheckRule {
+    Conversion conversion = Conversion::None;
+    std::optional<Range> range;
+    Temperature temperature = Temperature::None;
+};
+Checked checkText(const Setting& setting, const CheckRule& rule, const QString& text,
+                  const TemperatureLimits& limits);
 
 // The target, minimum and maximum temperature in tenths of a degree, as the screen knows
 // them: loaded with the screen, kept current by each temperature written.

@@ -2,9 +2,12 @@
 
 #include "clock.h"
 #include "common_procs.h"
+#include "config_commands.h"
 #include "config_load.h"
+#include "field_editing.h"
 #include "services.h"
 #include "settings_table.h"
+#include "switch_controls.h"
 #include "trap.h"
 
 #include <QCloseEvent>
@@ -28,7 +31,7 @@ const QStringList kScreenButtons = {
 } // namespace
 
 frm_config::frm_config(QWidget* parent)
-    : QMainWindow(parent), SSTab1_(config::buildTabs(controls_)), statusPrompt_(new QLabel),
+    : QMainWindow(parent), SSTab1_(config::buildTabs(state_.controls)), statusPrompt_(new QLabel),
       statusInstrument_(new QLabel) {
     setObjectName(QStringLiteral("frm_config"));
     setAttribute(Qt::WA_DeleteOnClose);
@@ -45,8 +48,11 @@ frm_config::frm_config(QWidget* parent)
     bar->addPermanentWidget(statusInstrument_);
     setStatusBar(bar);
     for (const QString& name : kScreenButtons)
-        controls_.value(name)->setEnabled(false);
-    watchEdits();
+        state_.controls.value(name)->setEnabled(false);
+    state_.showStatus = [this](const QString& text) { Show_status_text(text); };
+    new config::FieldEditor(state_, this);
+    config::connectSwitches(state_, this);
+    config::connectCommands(state_, this);
     resize(1220, 700);
 }
 
@@ -64,35 +70,24 @@ void frm_config::buildFixedLabels(QWidget* central) {
     dummy->setFixedSize(1, 1);
     dummy->setFocusPolicy(Qt::ClickFocus);
     row->addWidget(dummy);
+    state_.controls.insert(dummy->objectName(), dummy);
     static_cast<QVBoxLayout*>(central->layout())->addLayout(row);
-}
-
-void frm_config::watchEdits() {
-    for (const config::Setting& s : config::settings()) {
-        if (s.kind != config::Kind::Edit)
-            continue;
-        auto* field = static_cast<QLineEdit*>(controls_.value(s.name));
-        connect(field, &QLineEdit::textEdited, this, [this, name = s.name] {
-            if (!loading_)
-                changed_.set(name);
-        });
-    }
 }
 
 void frm_config::Form_Load() {
     setWindowTitle(QStringLiteral("KR7 Data Configuration 4-0f "));
-    loading_ = true;
+    state_.loading = true;
     const Trap trap(QStringLiteral("frm_Config : form_load"));
     trap.run([] { Check_PIC_records(); });
     trap.run([this] {
         instrumentNumber_ = Get_PIC_ID();
         statusInstrument_->setText(QStringLiteral("KR7 = ") + instrumentNumber_);
     });
-    config::fillControls(controls_, trap, services().clock->now(), temperatureLimits_);
+    config::fillControls(state_.controls, trap, services().clock->now(), state_.limits);
     show();
     SSTab1_->setCurrentIndex(0);
-    changed_.clearAll();
-    loading_ = false;
+    state_.changed.clearAll();
+    state_.loading = false;
 }
 
 void frm_config::Show_status_text(const QString& text) {
@@ -100,7 +95,7 @@ void frm_config::Show_status_text(const QString& text) {
 }
 
 void frm_config::registerScreen(const QString& buttonObjectName, OwnedScreen::Factory factory) {
-    auto* button = qobject_cast<QPushButton*>(controls_.value(buttonObjectName));
+    auto* button = qobject_cast<QPushButton*>(state_.controls.value(buttonObjectName));
     Q_ASSERT(button);
     auto& screen = screens_[buttonObjectName];
     screen = std::make_unique<OwnedScreen>(this, std::move(factory));
@@ -110,7 +105,7 @@ void frm_config::registerScreen(const QString& buttonObjectName, OwnedScreen::Fa
 }
 
 QString frm_config::textOf(const QString& field) const {
-    return static_cast<QLineEdit*>(controls_.value(field))->text();
+    return state_.control<QLineEdit>(field)->text();
 }
 
 void frm_config::closeEvent(QCloseEvent* event) {
@@ -121,7 +116,8 @@ void frm_config::closeEvent(QCloseEvent* event) {
 void frm_config::Form_QueryUnload() {
     const Trap trap(QStringLiteral("frm_config : Form_QueryUnload"));
     config::saveClosing(
-        changed_, [this](const QString& field) { return textOf(field); }, temperatureLimits_, trap);
+        state_.changed, [this](const QString& field) { return textOf(field); }, state_.limits,
+        trap);
 }
 
 void openConfigScreen() {

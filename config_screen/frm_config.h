@@ -1,9 +1,7 @@
 #pragma once
 
-#include "close_time_save.h"
-#include "config_layout.h"
-#include "config_values.h"
 #include "owned_screen.h"
+#include "screen_state.h"
 
 #include <QMainWindow>
 #include <map>
@@ -37,18 +35,14 @@ class frm_config : public QMainWindow {
 
   private:
     void buildFixedLabels(QWidget* central);
-    void watchEdits();
     void Form_QueryUnload();
     QString textOf(const QString& field) const;
 
-    config::Controls controls_;
+    config::ScreenState state_;
     QTabWidget* SSTab1_;
     QLabel* statusPrompt_;
     QLabel* statusInstrument_;
     QString instrumentNumber_;
-    bool loading_ = false;
-    config::ChangedFlags changed_;
-    config::TemperatureLimits temperatureLimits_;
     std::map<QString, std::unique_ptr<OwnedScreen>> screens_;
 };
 

@@ -27,7 +27,6 @@ namespace {
 using enum Shown;
 using T = Typing;
 using C = Conversion;
-using F = FollowUp;
 
 const QString kCannotChange = QStringLiteral("Cannot change");
 const QString kDateTip = QStringLiteral("Date in format dd/mm/yy (+ hh:mm if desired)");
@@ -68,6 +67,12 @@ Setting button(QString name, Place at, QString caption) {
     return {std::move(name), Kind::Button, at, std::move(caption)};
 }
 
+Setting setToNow(QString name, Place at, QString dateField) {
+    Setting s = button(std::move(name), at, QStringLiteral("Set to Now"));
+    s.edit.partner = std::move(dateField);
+    return s;
+}
+
 Setting label(QString name, Place at, QString text) {
     return {std::move(name), Kind::Label, at, std::move(text)};
 }
@@ -84,14 +89,8 @@ Setting product(QString name, Place at, Key key, Key factor) {
 }
 
 Edit dateEdit(QString prompt, QString partner = {}, QString refusal = kDateRefusal) {
-    return {T::Date,
-            C::Date,
-            std::nullopt,
-            std::move(refusal),
-            std::move(prompt),
-            Nothing,
-            partner.isEmpty() ? F::None : F::HoursSince,
-            std::move(partner)};
+    return {T::Date,           C::Date, std::nullopt,      std::move(refusal),
+            std::move(prompt), Date,    std::move(partner)};
 }
 
 Edit digits(C conversion, QString prompt) {
@@ -99,8 +98,8 @@ Edit digits(C conversion, QString prompt) {
 }
 
 Edit anyText(QString prompt, bool promptStays = false) {
-    return {T::Any,  C::Text, std::nullopt, QString(),  std::move(prompt),
-            Nothing, F::None, QString(),    promptStays};
+    return {T::Any,  C::Text,   std::nullopt, QString(), std::move(prompt),
+            Nothing, QString(), promptStays};
 }
 
 Edit pvValue(const char* prompt) {
@@ -120,7 +119,6 @@ Edit calibration(const char* prompt, C conversion, Shown reshow, const char* use
             range ? QStringLiteral("Valid range -999 to 999") : QString(),
             QString::fromLatin1(prompt),
             reshow,
-            userValue ? F::UserValue : F::None,
             QString::fromLatin1(userValue)};
 }
 
@@ -234,7 +232,7 @@ void addCheckTab(std::vector<Setting>& s) {
                      {T::Decimal, C::TenthsDown, kUpTo9999, "Valid range 0-999.9",
                       "Enter the maximum hours before a CHECK is required."}));
     s.push_back(readOnly("txt_hours_since_last_CHECK", {g, 1, 1}, hours, pi("PI_16"), HoursSince));
-    s.push_back(button("cmd_last_Check_date_now", {g, 1, 2}, "Set to Now"));
+    s.push_back(setToNow("cmd_last_Check_date_now", {g, 1, 2}, "txt_last_Check_date"));
 
     const char* l = "sec_check_limits";
     s.push_back(check("Chk_enforced_CHECK", {l, 0}, "Skip initial CHECK", pc("PC_38"), Tick, -1,
@@ -299,7 +297,7 @@ void addCalibrationSchedule(std::vector<Setting>& s) {
                       Tenths}));
     s.push_back(
         readOnly("txt_calibration_hours_since_last", {g, 1, 1}, hours, pi("PI_14"), HoursSince));
-    s.push_back(button("cmd_last_Calibration_date_now", {g, 1, 2}, "Set to Now"));
+    s.push_back(setToNow("cmd_last_Calibration_date_now", {g, 1, 2}, "txt_last_Calibration_date"));
     s.push_back(edit("txt_calibration_time_of_day", {g, 2, 0, false},
                      "Time in day for Cal. (0 to turn off)", pi("PI_49"), Whole, 2, QString(),
                      {T::Digits, C::WholeDown, Range{.max = 24}, "Valid range 0-24",
@@ -403,7 +401,7 @@ void addWashingTab(std::vector<Setting>& s) {
                      kDateTip,
                      dateEdit("Blank out the field to cause the Wash Additive to be requested, or "
                               "enter date in format DD/MM/YY")));
-    s.push_back(button("cmd_Wash_Add_Date_Now", {w, 1, 1}, "Set to Now"));
+    s.push_back(setToNow("cmd_Wash_Add_Date_Now", {w, 1, 1}, "txt_Wash_Add_Date"));
 
     const char* g = "fra_enforced_MAINTENANCE";
     const QString samples = QStringLiteral("Samples before Maintenance required");
@@ -430,7 +428,7 @@ void addWashingTab(std::vector<Setting>& s) {
                       "(cleaning) is required, 0 to turn off checking, range 0-999.9"}));
     s.push_back(
         readOnly("txt_Maintenance_hours_since_last", {g, 1, 1}, hours, pi("PI_62"), HoursSince));
-    s.push_back(button("cmd_date_last_maintenance_now", {g, 1, 2}, "Set to Now"));
+    s.push_back(setToNow("cmd_date_last_maintenance_now", {g, 1, 2}, "txt_date_last_maintenance"));
     s.push_back(edit("txt_maintenance_time_of_day", {g, 2, 0, false},
                      "Time in day for Maintenance (0 to turn off)", pi("PI_88"), Whole, 2,
                      QString(),
@@ -519,8 +517,13 @@ void addSwitchesTab(std::vector<Setting>& s) {
     s.push_back(bitBox(3, {g, 2}, "Bleeper on KR7", 2));
     s.push_back(bitBox(6, {g, 3}, "4x40 display fitted", 64));
     s.push_back(bitBox(7, {g, 4}, "OS1 and OS2 fitted", 128));
-    s.push_back(bitBox(0, {g, 5}, "Temperature controlled by PIC", 1,
-                       "Tick to enable PIC heating circuits (after PIC reset)"));
+    // Heating control needs the temperature on the 4x40 display, and without heating there is
+    // no temperature to report to the PC.
+    Setting heating = bitBox(0, {g, 5}, "Temperature controlled by PIC", 1,
+                             "Tick to enable PIC heating circuits (after PIC reset)");
+    heating.bitsSetAlong = 32;
+    heating.bitsClearedAlong = 16;
+    s.push_back(heating);
     s.push_back(bitBox(1, {g, 6}, "Temperature reported to PC", 16,
                        "Tick to enable 1 second temp. readings (after PIC reset)"));
     s.push_back(bitBox(2, {g, 7},
@@ -640,7 +643,7 @@ void addOtherTab(std::vector<Setting>& s) {
     int row = 0;
     for (const auto& [number, text] : letters)
         s.push_back(edit(arrayName("txt_params", number), {b, row++, 0}, text, param(number), Text,
-                         2, QString(), {T::Any, C::Text, std::nullopt, QString(), QString()}));
+                         2, QString(), anyText(QString(), true)));
 }
 
 void addOtherFormsTab(std::vector<Setting>& s) {

@@ -76,13 +76,6 @@ struct Range {
 // The cross check of a temperature against the screen's temperature limits.
 enum class Temperature { None, Minimum, Target, Maximum };
 
-// What a successful commit does beyond the write.
-enum class FollowUp {
-    None,
-    HoursSince, // recount `partner`, the hours-since field
-    UserValue,  // recompute `partner`, actual value times multiplier
-};
-
 // The field editing protocol's description of one editable control.
 struct Edit {
     Typing typing = Typing::None;
@@ -90,8 +83,10 @@ struct Edit {
     std::optional<Range> range;
     QString refusal;
     QString prompt;
-    Shown reshow = Shown::Nothing; // the pattern the text is rewritten with after a write
-    FollowUp followUp = FollowUp::None;
+    Shown reshow = Shown::Nothing; // the pattern the stored value is shown with after a write
+    // The read-only field that shows something of this one's stored value (hours since the
+    // date, actual value times multiplier); filled again, as the load fills it, after a
+    // write. For a "Set to Now" button: the date field it stamps.
     QString partner;
     bool promptStays = false; // the prompt line is not cleared after the write
     Temperature temperature = Temperature::None;
@@ -118,11 +113,13 @@ struct Setting {
     int maxLength = 0;
     QString toolTip;
     Edit edit;
-    Key factor;             // Shown::Product: the multiplier
-    int bit = 0;            // Shown::Bit: the bit value
-    int onValue = 0;        // Kind::Check: the value written when a press ticks the box
-    QStringList choices;    // Kind::Combo: the list, entry n standing for value n
-    QString accessibleName; // only where the row label and heading do not name the field
+    Key factor;               // Shown::Product: the multiplier
+    int bit = 0;              // Shown::Bit: the bit value
+    int bitsSetAlong = 0;     // Shown::Bit: set with this box's bit when it is ticked
+    int bitsClearedAlong = 0; // Shown::Bit: cleared with it when the box is cleared
+    int onValue = 0;          // Kind::Check: the value written when a press ticks the box
+    QStringList choices;      // Kind::Combo: the list, entry n standing for value n
+    QString accessibleName;   // only where the row label and heading do not name the field
 };
 
 // A frame on a tab (or a plain section when it has no caption), laid out as a grid of row

@@ -2,11 +2,15 @@
 
 #include "database.h"
 #include "frm_config.h"
+#include "test_support.h"
 
 #include <QApplication>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPointer>
+#include <QTabWidget>
 #include <QtTest>
+#include <map>
 
 namespace kr7::test {
 
@@ -29,6 +33,64 @@ inline void retype(QLineEdit* field, const QString& text) {
     QTest::keyClick(field, Qt::Key_A, Qt::ControlModifier);
     QTest::keyClick(field, Qt::Key_Backspace);
     QTest::keyClicks(field, text);
+}
+
+// Every stored configuration value, "table.field" (parameters by number) to its text; a
+// null reads as "NULL".
+using Dump = std::map<QString, QString>;
+
+inline Dump dump(const Fixture& fx) {
+    Dump values;
+    auto db = fx.openDatabase();
+    for (const char* table : {"T_PC_Configuration", "T_PIC_list"}) {
+        auto select = db.prepare(QStringLiteral("SELECT * FROM %1").arg(QLatin1String(table)));
+        while (select.step())
+            for (int c = 0; c < select.columnCount(); ++c)
+                values[select.columnName(c)] =
+                    select.column(c).isNull() ? QStringLiteral("NULL") : select.column(c).toText();
+    }
+    auto params = db.prepare(QStringLiteral("SELECT PIC_01, PIC_03 FROM T_PIC_Params"));
+    while (params.step())
+        values[QStringLiteral("param %1").arg(params.columnWhole(0))] = params.column(1).toText();
+    return values;
+}
+
+// The keys whose values differ between two dumps, with the later value.
+inline Dump changes(const Dump& before, const Dump& after) {
+    Dump changed;
+    for (const auto& [key, value] : after)
+        if (before.at(key) != value)
+            changed[key] = value;
+    return changed;
+}
+
+// Opens the configuration screen and waits until it is the active window, as the keyboard
+// needs it.
+inline frm_config* openActiveConfig() {
+    frm_config* screen = openConfig();
+    if (screen && !QTest::qWaitForWindowActive(screen))
+        return nullptr;
+    return screen;
+}
+
+// Brings the control's tab forward and gives it the focus, as a click would.
+inline bool focusOn(QWidget* control) {
+    auto* tabs = control->window()->findChild<QTabWidget*>(QStringLiteral("SSTab1"));
+    for (int i = 0; i < tabs->count(); ++i)
+        if (tabs->widget(i)->isAncestorOf(control))
+            tabs->setCurrentIndex(i);
+    control->setFocus(Qt::MouseFocusReason);
+    return QTest::qWaitFor([control] { return control->hasFocus(); });
+}
+
+// Clicks a check box on its tick mark: a box spans its row, wider than its caption.
+inline void clickBox(QWidget* box) {
+    QTest::mouseClick(box, Qt::LeftButton, {}, QPoint(8, box->height() / 2));
+}
+
+// The prompt line: panel 1 of the status bar.
+inline QString promptLine(QWidget* screen) {
+    return screen->findChild<QLabel*>(QStringLiteral("StatusBar1_Panel1"))->text();
 }
 
 // Screens the configuration screen owns go with it: each window is deleted once.

@@ -10,34 +10,9 @@ using namespace kr7;
 
 namespace {
 
-// Every stored configuration value, "table.field" (parameters by number) to its text; a
-// null reads as "NULL".
-using Dump = std::map<QString, QString>;
-
-Dump dump(const test::Fixture& fx) {
-    Dump values;
-    auto db = fx.openDatabase();
-    for (const char* table : {"T_PC_Configuration", "T_PIC_list"}) {
-        auto select = db.prepare(QStringLiteral("SELECT * FROM %1").arg(QLatin1String(table)));
-        while (select.step())
-            for (int c = 0; c < select.columnCount(); ++c)
-                values[select.columnName(c)] =
-                    select.column(c).isNull() ? QStringLiteral("NULL") : select.column(c).toText();
-    }
-    auto params = db.prepare(QStringLiteral("SELECT PIC_01, PIC_03 FROM T_PIC_Params"));
-    while (params.step())
-        values[QStringLiteral("param %1").arg(params.columnWhole(0))] = params.column(1).toText();
-    return values;
-}
-
-// The keys whose values differ between two dumps, with the later value.
-Dump changes(const Dump& before, const Dump& after) {
-    Dump changed;
-    for (const auto& [key, value] : after)
-        if (before.at(key) != value)
-            changed[key] = value;
-    return changed;
-}
+using test::changes;
+using test::dump;
+using test::Dump;
 
 void closeAndWait(frm_config* screen) {
     QPointer<frm_config> closing = screen;
@@ -125,14 +100,13 @@ class TestConfigSave : public QObject {
         row("35", "txt_KR7_Name", "Bench 2", "PI_30", "Bench 2");
         row("36", "txt_wash_timeout", "12x", "PC_12", "12");
         row("37", "txt_hours_cleaning_allowance", "99", "PI_89", "99");
-        row("37", "txt_hours_cleaning_allowance", "-1", "", "");
         row("38", "txt_Reduction_PV", "99.9", "PI_32", "99.9");
         row("38", "txt_Reduction_PV", "100", "", "");
         row("39", "txt_Reduction_Percentage", "20", "PI_31", "0.2");
         row("39", "txt_Reduction_Percentage", "101", "", "");
         row("40", "txt_PIC_config_download_date", "", "PI_04", "NULL");
         row("40", "txt_last_Check_date", "1/3/26", "PI_16", "2026-03-01 00:00:00");
-        row("40", "txt_Program_download_date", "xx", "", "");
+        row("40", "txt_Program_download_date", "31/02/26", "", "");
         row("41", "txt_valve_name(13)", "V13", "PC_104", "V13");
         row("42", "txt_timer_name(3)", "T3", "PC_75", "T3");
     }

@@ -1,0 +1,197 @@
+#include "field_editing.h"
+
+#include "clock.h"
+#include "config_load.h"
+#include "services.h"
+#include "trap.h"
+#include "widget_colours.h"
+
+#include <QFocusEvent>
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <algorithm>
+
+namespace kr7::config {
+
+namespace {
+
+const QString kCannotChange = QStringLiteral("Cannot change this field");
+
+bool isDigit(QChar c) {
+    return c >= u'0' && c <= u'9';
+}
+
+// Focus that leaves or comes back because the window was deactivated or a popup opened is
+// not the user moving between controls: nothing is committed then, and the text on entry
+// is kept.
+bool movedWithinWindow(const QEvent* event) {
+    const Qt::FocusReason reason = static_cast<const QFocusEvent*>(event)->reason();
+    return reason != Qt::ActiveWindowFocusReason && reason != Qt::PopupFocusReason;
+}
+
+bool isEnter(const QKeyEvent& key) {
+    return key.key() == Qt::Key_Return || key.key() == Qt::Key_Enter;
+}
+
+// A pasted text skips the key filter; a field takes only what could have been typed.
+bool typable(Typing typing, const QString& text) {
+    return std::all_of(text.begin(), text.end(), [typing](QChar c) { return accepts(typing, c); });
+}
+
+bool watchesKeys(Kind kind) {
+    return kind == Kind::Edit || kind == Kind::ReadOnly || kind == Kind::Check ||
+           kind == Kind::Combo;
+}
+
+} // namespace
+
+bool accepts(Typing typing, QChar c) {
+    switch (typing) {
+    case Typing::Digits:
+        return isDigit(c);
+    case Typing::Decimal:
+        return isDigit(c) || c == u'.';
+    case Typing::Signed:
+        return isDigit(c) || c == u'.' || c == u'-';
+    case Typing::Date:
+        return isDigit(c) || c == u'/' || c == u':' || c == u' ';
+    case Typing::Any:
+        return true;
+    case Typing::None:
+        break;
+    }
+    return false;
+}
+
+FieldEditor::FieldEditor(ScreenState& state, QObject* parent) : QObject(parent), state_(state) {
+    for (const Setting& s : settings()) {
+        if (!watchesKeys(s.kind))
+            continue;
+        QWidget* control = state_.controls.value(s.name);
+        control->installEventFilter(this);
+        if (s.kind == Kind::Edit)
+            connect(static_cast<QLineEdit*>(control), &QLineEdit::textEdited, this,
+                    [this, name = s.name] {
+                        if (!state_.loading)
+                            state_.changed.set(name);
+                    });
+    }
+}
+
+bool FieldEditor::eventFilter(QObject* watched, QEvent* event) {
+    auto* control = static_cast<QWidget*>(watched);
+    switch (event->type()) {
+    case QEvent::FocusIn:
+        if (movedWithinWindow(event))
+            gotFocus(control, setting(control->objectName()));
+        break;
+    case QEvent::FocusOut:
+        if (movedWithinWindow(event) && !state_.loading) {
+            const Setting& s = setting(control->objectName());
+            if (s.kind == Kind::Edit)
+                commit(static_cast<QLineEdit*>(control), s);
+        }
+        break;
+    case QEvent::KeyPress:
+        return keyPress(control, setting(control->objectName()),
+                        *static_cast<const QKeyEvent*>(event));
+    default:
+        break;
+    }
+    return false;
+}
+
+void FieldEditor::gotFocus(QWidget* control, const Setting& s) {
+    if (s.kind == Kind::ReadOnly) {
+        state_.showStatus(kCannotChange);
+        return;
+    }
+    if (state_.loading || (s.kind != Kind::Edit && s.kind != Kind::Combo))
+        return;
+    if (auto* field = qobject_cast<QLineEdit*>(control)) {
+        setFieldBackground(field, kEditingYellow);
+        textOnEntry_ = field->text();
+    }
+    state_.showStatus(s.edit.prompt);
+}
+
+bool FieldEditor::keyPress(QWidget* control, const Setting& s, const QKeyEvent& key) {
+    if (s.kind == Kind::ReadOnly)
+        return false;
+    if (isEnter(key)) {
+        moveOn(s);
+        return true;
+    }
+    if (s.kind != Kind::Edit)
+        return false;
+    if (key.key() == Qt::Key_Escape) {
+        static_cast<QLineEdit*>(control)->setText(textOnEntry_);
+        state_.changed.clear(s.name);
+        return true;
+    }
+    // Shortcuts (Ctrl+V) and editing keys (Backspace) are not typed characters.
+    const QString text = key.text();
+    const bool shortcut =
+        key.modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier);
+    if (shortcut || text.isEmpty() || !text.front().isPrint())
+        return false;
+    return !typable(s.edit.typing, text);
+}
+
+void FieldEditor::moveOn(const Setting& s) {
+    const QString next =
+        s.edit.enterFocus.isEmpty() ? QStringLiteral("cmd_dummy") : s.edit.enterFocus;
+    state_.controls.value(next)->setFocus();
+}
+
+void FieldEditor::commit(QLineEdit* field, const Setting& s) {
+    setFieldBackground(field, kFieldWhite);
+    if (!state_.changed.isSet(s.name))
+        return;
+    state_.changed.clear(s.name);
+    const QString text = field->text();
+    const Checked checked =
+        typable(s.edit.typing, text)
+            ? checkText(s, {s.edit.conversion, s.edit.range, s.edit.temperature}, text,
+                        state_.limits)
+            : Checked{};
+    if (checked.verdict != Verdict::Accepted) {
+        refuse(field, s, checked.verdict);
+        return;
+    }
+    // A value the store did not take stays pending, for a later commit or the close.
+    if (!write(field, s, checked.value)) {
+        state_.changed.set(s.name);
+        return;
+    }
+    state_.limits.set(s.edit.temperature, std::int32_t(checked.value.toNumber()));
+    if (!s.edit.promptStays)
+        state_.showStatus(QString());
+    showStored(field, s);
+}
+
+void FieldEditor::refuse(QLineEdit* field, const Setting& s, Verdict verdict) {
+    const QString& message =
+        verdict == Verdict::OutsideTemperatureLimits ? s.edit.temperatureRefusal : s.edit.refusal;
+    if (!message.isEmpty())
+        state_.showStatus(message);
+    field->setText(textOnEntry_);
+}
+
+bool FieldEditor::write(QLineEdit* field, const Setting& s, const Value& value) {
+    bool written = false;
+    Trap(handlerErrorName(field, "LostFocus")).run([&] { written = writeKey(s.key, value); });
+    return written;
+}
+
+// The field and its partner show what the store now holds.
+void FieldEditor::showStored(QLineEdit* field, const Setting& s) {
+    KeyReader reader;
+    const QDateTime now = services().clock->now();
+    if (s.edit.reshow != Shown::Nothing)
+        field->setText(shownText(s.edit.reshow, reader.read(s.key), now));
+    if (!s.edit.partner.isEmpty())
+        fillControl(state_.controls.value(s.edit.partner), setting(s.edit.partner), reader, now);
+}
+
+} // namespace kr7::config

@@ -1,0 +1,44 @@
+#pragma once
+
+#include "screen_state.h"
+
+#include <QObject>
+
+class QFocusEvent;
+class QKeyEvent;
+class QLineEdit;
+
+namespace kr7::config {
+
+// Whether a character belongs to a typing class.
+bool accepts(Typing typing, QChar c);
+
+// The editing protocol of every field of the screen, as one event filter: a field turns
+// yellow and shows its prompt when it gets the focus, takes only the characters of its
+// typing class, goes back to its text on entry with Esc, and is checked and written when
+// the focus moves on to another control of the window. Enter moves the focus on from the
+// fields, the check boxes and the list alike.
+class FieldEditor : public QObject {
+    Q_OBJECT
+  public:
+    // Watches every field, check box and list of `state`; the changed flags follow the
+    // user's edits from here on.
+    FieldEditor(ScreenState& state, QObject* parent);
+
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+  private:
+    void gotFocus(QWidget* control, const Setting& s);
+    bool keyPress(QWidget* control, const Setting& s, const QKeyEvent& key);
+    void moveOn(const Setting& s);
+    void commit(QLineEdit* field, const Setting& s);
+    void refuse(QLineEdit* field, const Setting& s, Verdict verdict);
+    bool write(QLineEdit* field, const Setting& s, const Value& value);
+    void showStored(QLineEdit* field, const Setting& s);
+
+    ScreenState& state_;
+    // The text the field that last got the focus had then: what Esc and a refusal put back.
+    QString textOnEntry_;
+};
+
+} // namespace kr7::config
