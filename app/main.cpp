@@ -1,6 +1,8 @@
 #include "clock.h"
 #include "frm_config.h"
+#include "frm_label_config.h"
 #include "frm_password.h"
+#include "frm_wash_cycle.h"
 #include "grid_calibrants.h"
 #include "grid_messages.h"
 #include "guarded_application.h"
@@ -16,6 +18,8 @@ void openConfigScreenWithItsScreens() {
     auto screen = std::make_unique<kr7::frm_config>();
     screen->registerScreen(QStringLiteral("CMD_messages"), kr7::openMessagesEditor);
     screen->registerScreen(QStringLiteral("cmd_calibration_data"), kr7::openCalibrantRecords);
+    screen->registerScreen(QStringLiteral("cmd_RJL_Labels"), kr7::openLabelConfigScreen);
+    screen->registerScreen(QStringLiteral("cmd_cleaning_cycles"), kr7::openWashCycleScreen);
     screen->Form_Load();
     screen.release();
 }
