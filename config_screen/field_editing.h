@@ -4,7 +4,6 @@
 
 #include <QObject>
 
-class QFocusEvent;
 class QKeyEvent;
 class QLineEdit;
 
