@@ -5,6 +5,7 @@
 #include "frm_wash_cycle.h"
 #include "grid_calibrants.h"
 #include "grid_messages.h"
+#include "grid_samples_all.h"
 #include "guarded_application.h"
 #include "prompter.h"
 #include "services.h"
@@ -17,6 +18,7 @@ namespace {
 void openConfigScreenWithItsScreens() {
     auto screen = std::make_unique<kr7::frm_config>();
     screen->registerScreen(QStringLiteral("CMD_messages"), kr7::openMessagesEditor);
+    screen->registerScreen(QStringLiteral("cmd_results_all"), kr7::openResultsBrowser);
     screen->registerScreen(QStringLiteral("cmd_calibration_data"), kr7::openCalibrantRecords);
     screen->registerScreen(QStringLiteral("cmd_RJL_Labels"), kr7::openLabelConfigScreen);
     screen->registerScreen(QStringLiteral("cmd_cleaning_cycles"), kr7::openWashCycleScreen);

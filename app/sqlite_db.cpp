@@ -113,16 +113,35 @@ QString Statement::columnName(int index) const {
 }
 
 Value Statement::column(int index) const {
-    switch (sqlite3_column_type(stmt_, index)) {
-    case SQLITE_NULL:
+    switch (columnKind(index)) {
+    case Value::Kind::Null:
         return Value::null();
-    case SQLITE_INTEGER:
+    case Value::Kind::Whole:
         return Value::whole(columnWhole(index));
-    case SQLITE_FLOAT:
+    case Value::Kind::Floating:
         return Value::floating(columnFloating(index));
     default:
         return Value::text(columnText(index));
     }
+}
+
+// A blob reads as its bytes, as the text it was meant to be.
+Value::Kind Statement::columnKind(int index) const {
+    switch (sqlite3_column_type(stmt_, index)) {
+    case SQLITE_NULL:
+        return Value::Kind::Null;
+    case SQLITE_INTEGER:
+        return Value::Kind::Whole;
+    case SQLITE_FLOAT:
+        return Value::Kind::Floating;
+    default:
+        return Value::Kind::Text;
+    }
+}
+
+std::string_view Statement::columnUtf8(int index) const {
+    const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(stmt_, index));
+    return {text ? text : "", std::size_t(sqlite3_column_bytes(stmt_, index))};
 }
 
 bool Statement::columnIsNull(int index) const {
@@ -138,8 +157,8 @@ double Statement::columnFloating(int index) const {
 }
 
 QString Statement::columnText(int index) const {
-    const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(stmt_, index));
-    return QString::fromUtf8(text, sqlite3_column_bytes(stmt_, index));
+    const std::string_view text = columnUtf8(index);
+    return QString::fromUtf8(text.data(), qsizetype(text.size()));
 }
 
 Database Database::open(const QString& path, Mode mode) {

@@ -4,6 +4,7 @@
 
 #include <QString>
 #include <initializer_list>
+#include <string_view>
 
 struct sqlite3;
 struct sqlite3_stmt;
@@ -40,6 +41,10 @@ class Statement {
     std::int64_t columnWhole(int index) const;
     double columnFloating(int index) const;
     QString columnText(int index) const;
+    // Null, Whole, Floating or Text, and a text cell's UTF-8 bytes as SQLite holds them (valid
+    // until the next step): bulk readers take cells without a QString each.
+    Value::Kind columnKind(int index) const;
+    std::string_view columnUtf8(int index) const;
 
   private:
     sqlite3* db_;

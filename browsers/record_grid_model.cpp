@@ -13,10 +13,14 @@ namespace {
 
 const QString kDatePattern = QStringLiteral("dd/mm/yy hh:mm");
 
-// A text's place in the shared buffer: its offset in the high 40 bits, its length in the low
-// 24, so that a text cell costs no more than a number cell.
+// A text's place in the shared blocks: its block in the high 20 bits, its offset in the block
+// in the next 20 and its length in bytes in the low 24, so that a text cell costs no more
+// than a number cell. A text longer than a block gets a block of its own.
 constexpr int kLengthBits = 24;
+constexpr int kOffsetBits = 20;
 constexpr std::uint64_t kMaxTextLength = (std::uint64_t(1) << kLengthBits) - 1;
+constexpr std::size_t kBlockSize = std::size_t(1) << kOffsetBits;
+constexpr std::uint64_t kOffsetMask = kBlockSize - 1;
 
 QString displayText(const Value& value, const QString& pattern) {
     if (pattern.isEmpty())
@@ -147,7 +151,7 @@ void RecordGridModel::dropRows() {
         c.kinds.clear();
         c.payloads.clear();
     }
-    texts_.clear();
+    textBlocks_.clear();
     rowTotal_ = 0;
     hidden_.clear();
     hiddenCount_ = 0;
@@ -171,16 +175,32 @@ void RecordGridModel::fill(sql::Statement query) {
         }
         while (query.step()) {
             for (std::size_t c = 0; c < columns_.size(); ++c)
-                appendCell(columns_[c], fieldOf[c] < 0 ? Value::null() : query.column(fieldOf[c]));
+                appendField(columns_[c], query, fieldOf[c]);
             ++rowTotal_;
         }
     });
 }
 
-void RecordGridModel::appendCell(Cells& cells, const Value& stored) {
-    cells.kinds.push_back(CellKind::Null);
-    cells.payloads.push_back(0);
-    putCell(cells, cells.kinds.size() - 1, stored);
+// Takes the cell straight from SQLite's own copy: no Value and no QString per cell.
+void RecordGridModel::appendField(Cells& cells, const sql::Statement& query, int field) {
+    const Value::Kind kind = field < 0 ? Value::Kind::Null : query.columnKind(field);
+    switch (kind) {
+    case Value::Kind::Whole:
+        cells.kinds.push_back(CellKind::Whole);
+        cells.payloads.push_back(std::bit_cast<std::uint64_t>(query.columnWhole(field)));
+        return;
+    case Value::Kind::Floating:
+        cells.kinds.push_back(CellKind::Floating);
+        cells.payloads.push_back(std::bit_cast<std::uint64_t>(query.columnFloating(field)));
+        return;
+    case Value::Kind::Text:
+        cells.kinds.push_back(CellKind::Text);
+        cells.payloads.push_back(storeText(query.columnUtf8(field)));
+        return;
+    default:
+        cells.kinds.push_back(CellKind::Null);
+        cells.payloads.push_back(0);
+    }
 }
 
 void RecordGridModel::putCell(Cells& cells, std::size_t row, const Value& stored) {
@@ -193,10 +213,12 @@ void RecordGridModel::putCell(Cells& cells, std::size_t row, const Value& stored
         cells.kinds[row] = CellKind::Floating;
         cells.payloads[row] = std::bit_cast<std::uint64_t>(stored.asFloating());
         return;
-    case Value::Kind::Text:
+    case Value::Kind::Text: {
+        const QByteArray utf8 = stored.asText().toUtf8();
         cells.kinds[row] = CellKind::Text;
-        cells.payloads[row] = storeText(stored.asText());
+        cells.payloads[row] = storeText({utf8.constData(), std::size_t(utf8.size())});
         return;
+    }
     case Value::Kind::Null:
         cells.kinds[row] = CellKind::Null;
         cells.payloads[row] = 0;
@@ -206,21 +228,26 @@ void RecordGridModel::putCell(Cells& cells, std::size_t row, const Value& stored
     }
 }
 
-std::uint64_t RecordGridModel::storeText(QStringView text) {
-    const auto length = std::uint64_t(text.size());
+std::uint64_t RecordGridModel::storeText(std::string_view utf8) {
+    const auto length = std::uint64_t(utf8.size());
     if (length > kMaxTextLength)
-        throw Error(
-            errnum::InternalError,
-            QStringLiteral("A text of %1 characters is too long to show in a grid").arg(length));
-    const auto offset = std::uint64_t(texts_.size());
-    texts_.insert(texts_.end(), text.utf16(), text.utf16() + text.size());
-    return (offset << kLengthBits) | length;
+        throw Error(errnum::InternalError,
+                    QStringLiteral("A text of %1 bytes is too long to show in a grid").arg(length));
+    // Every offset stays below the block size; a longer text starts a block at offset 0.
+    if (textBlocks_.empty() || textBlocks_.back().size() + length >= kBlockSize)
+        textBlocks_.emplace_back().reserve(std::max(kBlockSize, std::size_t(length)));
+    std::vector<char>& block = textBlocks_.back();
+    const auto offset = std::uint64_t(block.size());
+    block.insert(block.end(), utf8.begin(), utf8.end());
+    const auto blockIndex = std::uint64_t(textBlocks_.size() - 1);
+    return (blockIndex << (kOffsetBits + kLengthBits)) | (offset << kLengthBits) | length;
 }
 
-QStringView RecordGridModel::textAt(std::uint64_t payload) const {
-    const auto offset = std::size_t(payload >> kLengthBits);
-    const auto length = qsizetype(payload & kMaxTextLength);
-    return QStringView(texts_.data() + offset, length);
+std::string_view RecordGridModel::textAt(std::uint64_t payload) const {
+    const auto blockIndex = std::size_t(payload >> (kOffsetBits + kLengthBits));
+    const auto offset = std::size_t((payload >> kLengthBits) & kOffsetMask);
+    const auto length = std::size_t(payload & kMaxTextLength);
+    return {textBlocks_[blockIndex].data() + offset, length};
 }
 
 void RecordGridModel::removeGridRow(int row) {
@@ -251,7 +278,7 @@ Value RecordGridModel::cellValue(int row, int column) const {
     case CellKind::Floating:
         return Value::floating(std::bit_cast<double>(payload));
     case CellKind::Text:
-        return Value::text(textAt(payload).toString());
+        return Value::text(QString::fromUtf8(textAt(payload)));
     case CellKind::Null:
         break;
     }

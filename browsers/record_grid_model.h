@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <functional>
 #include <optional>
+#include <string_view>
 #include <vector>
 
 namespace kr7::sql {
@@ -44,7 +45,7 @@ struct CellLook {
 
 // The rows of a query, kept column by column so that a million rows of eighteen fields stay
 // small and quick: per cell one kind byte and eight payload bytes (the number itself, or the
-// place of the text in one buffer shared by the whole grid), no object per row or cell.
+// place of the text in blocks of UTF-8 shared by the whole grid), no object per row or cell.
 //
 // Grid rows count every row; the rows Qt sees are the visible ones only, so that hiding half
 // a million rows is one pass and no work for the view. Row and column numbers of the grid
@@ -125,17 +126,19 @@ class RecordGridModel : public QAbstractTableModel {
   private:
     template <class F> void change(F&& mutate);
     void dropRows();
-    void appendCell(Cells& cells, const Value& stored);
+    void appendField(Cells& cells, const sql::Statement& query, int field);
     void putCell(Cells& cells, std::size_t row, const Value& stored);
-    std::uint64_t storeText(QStringView text);
-    QStringView textAt(std::uint64_t payload) const;
+    std::uint64_t storeText(std::string_view utf8);
+    std::string_view textAt(std::uint64_t payload) const;
     bool isCell(const QModelIndex& index) const;
     CellLook lookOf(int row, int column) const;
     bool isChecked(int row, int column) const;
     const std::vector<int>& visibleRows() const;
 
     std::vector<Cells> columns_;
-    std::vector<char16_t> texts_;
+    // Filled one after the other and never moved, so that a growing grid never holds two
+    // copies of its texts.
+    std::vector<std::vector<char>> textBlocks_;
     int rowTotal_ = 0;
     std::vector<bool> hidden_;             // empty while no row was ever hidden
     mutable std::vector<int> visibleRows_; // grid rows in view order, while some are hidden

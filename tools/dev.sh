@@ -5,7 +5,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 
 packages=(g++ cmake make pkgconf qt6-base-dev libsqlite3-dev libxlsxwriter-dev zlib1g-dev
-          clang-format sqlite3 poppler-utils xvfb xauth fonts-dejavu-core)
+          clang-format sqlite3 poppler-utils unzip xvfb xauth fonts-dejavu-core)
 
 install_packages() {
     local sudo=""

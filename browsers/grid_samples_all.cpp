@@ -1,0 +1,535 @@
+#include "grid_samples_all.h"
+
+#include "clock.h"
+#include "common_procs.h"
+#include "conversions.h"
+#include "database.h"
+#include "errors.h"
+#include "frm_data_export_please_wait.h"
+#include "install_folder.h"
+#include "record_grid_view.h"
+#include "record_screen.h"
+#include "results_export.h"
+#include "results_sheet.h"
+#include "services.h"
+#include "trap.h"
+
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QDesktopServices>
+#include <QDir>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QPainter>
+#include <QPainterPath>
+#include <QPrinter>
+#include <QPrinterInfo>
+#include <QSaveFile>
+#include <QTemporaryFile>
+#include <QToolBar>
+#include <QToolButton>
+#include <QUrl>
+#include <QVBoxLayout>
+#include <map>
+#include <optional>
+
+namespace kr7 {
+
+namespace {
+
+const QString kScreenName = QStringLiteral("grid_samples_all : ");
+
+// Both results tables, the older one by its named columns and the current one by its field
+// codes; UNION drops a result that stands in both.
+const QString kResultsQuery =
+    QStringLiteral("SELECT PATIENT_NAME, BARCODE, PV1_STRING, PV2_STRING, RUNTIME_STEPS as "
+                   "RUNTIME, SYSTEM_NOTES, ") +
+    QStringLiteral("USER_NOTES, DATE_TESTED, LIMS_STR, ") +
+    QStringLiteral("TESTED_INITIALS, TESTED_NAME, REC_TYPE, PV_LOW, PV_HIGH, ") +
+    QStringLiteral("PV1_NUMBER, PV2_NUMBER, PIC_ID, LIMS_NUM  ") + QStringLiteral("From ") +
+    QStringLiteral("T_Samples_old") + QStringLiteral(" ") + QStringLiteral("UNION ") +
+    QStringLiteral("SELECT SA_17 as PATIENT_NAME, SA_02 as BARCODE, SA_06 as PV1_STRING, SA_18 as "
+                   "PV2_STRING, ") +
+    QStringLiteral("SA_24 as RUNTIME, SA_15 as SYSTEM_NOTES, ") +
+    QStringLiteral("SA_03 as USER_NOTES, SA_04 as DATE_TESTED, SA_23 as LIMS_STR, ") +
+    QStringLiteral("SA_31 as TESTED_INITIALS, SA_30 as TESTED_NAME, SA_08 as REC_TYPE, ") +
+    QStringLiteral("SA_21 as PV_LOW, SA_22 as PV_HIGH, SA_11 as PV1_NUMBER, SA_12 as PV2_NUMBER, "
+                   "SA_19 as PIC_ID, SA_09 as LIMS_NUM ") +
+    QStringLiteral("FROM ") + QStringLiteral("T_Samples") + QStringLiteral(" ") +
+    QStringLiteral("ORDER BY DATE_TESTED DESC");
+
+const QString kDatePattern = QStringLiteral("dd/mm/yy hh:mm");
+const QString kUserNotes = QStringLiteral("USER_NOTES");
+constexpr int kUserNotesWidth = 70;
+constexpr Qt::Alignment kOwnAlignment = Qt::AlignCenter;
+
+const QColor kNavy{0, 0, 128};
+const QColor kAmber{255, 204, 0};
+const QColor kPink{255, 193, 224};
+const QColor kLightCyan{204, 255, 255};
+const QColor kLightYellow{255, 255, 128};
+const QColor kRed{255, 0, 0};
+
+constexpr int kPatient = 1;
+
+// The barcode's text colour by record type; other types keep the column's navy.
+const std::map<int, QColor> kBarcodeColours = {{1, kNavy},
+                                               {2, QColor(0, 128, 0)},
+                                               {3, QColor(0, 0, 255)},
+                                               {4, kRed},
+                                               {7, QColor(225, 39, 30)},
+                                               {8, QColor(225, 39, 30)},
+                                               {9, QColor(225, 39, 30)},
+                                               {10, QColor(225, 39, 30)}};
+
+// The laboratory system's state codes; other codes leave the cell as it is.
+const std::map<int, QColor> kLimsColours = {
+    {0, kPink}, {1, kLightYellow}, {3, kAmber}, {4, kEditablePaleGreen}, {5, Qt::white}, {6, kRed}};
+
+struct FilterBox {
+    const char* name;
+    const char* caption;
+    std::vector<int> types;
+};
+const std::vector<FilterBox> kFilterBoxes = {{"chk_patient", "Patient samples", {1}},
+                                             {"chk_check", "Check", {2}},
+                                             {"chk_low", "Low", {3}},
+                                             {"chk_high", "High", {4}},
+                                             {"chk_other", "Other", {7, 8, 9, 12, 10}}};
+
+enum class Picture { Spreadsheet, Printer, OpenOffice };
+
+struct ToolButton {
+    const char* key;
+    const char* tip;
+    Picture picture;
+};
+// The tool bar's buttons by the spreadsheet link PC_45; any other link has none.
+const std::map<int, std::vector<ToolButton>> kButtonsByLink = {
+    {0, {{"PlainPrinter", "Print", Picture::Printer}}},
+    {1,
+     {{"Excel", "Export to Excel", Picture::Spreadsheet},
+      {"ExcelPrint", "Print", Picture::Printer}}},
+    {2,
+     {{"OpenOffice", "Export to OpenOffice", Picture::OpenOffice},
+      {"PlainPrinter", "Print", Picture::Printer}}}};
+
+// The original platform's numbers for a component that cannot start and a printer fault.
+constexpr std::int32_t kNoProgramError = 429;
+constexpr std::int32_t kPrinterError = 482;
+
+GridColumn resultColumn(const char* key, const QString& title, int width, CellStyle style = {}) {
+    return {QString::fromLatin1(key), title, width, true, std::move(style)};
+}
+
+GridColumn hiddenColumn(const char* key) {
+    GridColumn column{QString::fromLatin1(key)};
+    column.visible = false;
+    return column;
+}
+
+// The two result texts come last, under the names of their results.
+std::vector<GridColumn> resultColumns(const QString& pv1Title, const QString& pv2Title) {
+    const CellStyle result{.alignment = kOwnAlignment, .pattern = QStringLiteral("0.000")};
+    const auto text = [](const char* title) { return QString::fromLatin1(title); };
+    return {resultColumn("BARCODE", text("Barcode"), 170, {.foreground = kNavy}),
+            resultColumn("PV1_NUMBER", pv1Title, 50, result),
+            resultColumn("PV2_NUMBER", pv2Title, 50, result),
+            resultColumn("RUNTIME", text("Runtime"), 60, {.alignment = kOwnAlignment}),
+            resultColumn("SYSTEM_NOTES", text("System Notes"), 130),
+            resultColumn("PATIENT_NAME", text("Patient"), 50),
+            resultColumn("USER_NOTES", text("User Notes"), kUserNotesWidth),
+            resultColumn("DATE_TESTED", text("Time"), 100,
+                         {.alignment = kOwnAlignment, .pattern = kDatePattern}),
+            resultColumn("LIMS_STR", text("LIMS"), 60),
+            resultColumn("TESTED_INITIALS", text("Initials"), 45),
+            resultColumn("TESTED_NAME", text("Name"), 45),
+            resultColumn("PIC_ID", text("KR7 no."), 55),
+            hiddenColumn("PV_HIGH"),
+            hiddenColumn("PV_LOW"),
+            hiddenColumn("REC_TYPE"),
+            hiddenColumn("LIMS_NUM"),
+            resultColumn("PV1_STRING", pv1Title, 50),
+            resultColumn("PV2_STRING", pv2Title, 50)};
+}
+
+// The number a cell stands for: a number as it is, a text by its leading number; none for a
+// null.
+std::optional<double> numberOf(const Value& value) {
+    if (value.isNull())
+        return std::nullopt;
+    if (value.kind() == Value::Kind::Text)
+        return conv::leadingNumber(value.asText());
+    return value.toNumber();
+}
+
+QIcon picture(Picture kind) {
+    QPixmap pixmap(24, 24);
+    pixmap.fill(Qt::transparent);
+    QPainter p(&pixmap);
+    p.setRenderHint(QPainter::Antialiasing);
+    p.setPen(QPen(Qt::black, 1));
+    switch (kind) {
+    case Picture::Spreadsheet:
+        p.setBrush(Qt::white);
+        p.drawRect(3, 3, 18, 18);
+        p.fillRect(QRect(4, 4, 17, 4), QColor(0, 128, 0));
+        for (int x : {9, 15})
+            p.drawLine(x, 3, x, 21);
+        for (int y : {8, 13, 17})
+            p.drawLine(3, y, 21, y);
+        break;
+    case Picture::Printer:
+        p.setBrush(Qt::white);
+        p.drawRect(7, 2, 10, 8);
+        p.setBrush(Qt::gray);
+        p.drawRoundedRect(2, 9, 20, 9, 2, 2);
+        p.setBrush(Qt::white);
+        p.drawRect(6, 15, 12, 7);
+        break;
+    case Picture::OpenOffice: {
+        p.setBrush(Qt::white);
+        QPainterPath page;
+        page.moveTo(5, 2);
+        page.lineTo(15, 2);
+        page.lineTo(19, 6);
+        page.lineTo(19, 22);
+        page.lineTo(5, 22);
+        page.closeSubpath();
+        p.drawPath(page);
+        p.setPen(QPen(QColor(0, 84, 166), 2));
+        for (int y : {9, 13, 17})
+            p.drawLine(8, y, 16, y);
+        break;
+    }
+    }
+    return QIcon(pixmap);
+}
+
+std::unique_ptr<QPrinter> defaultPrinter() {
+    const QPrinterInfo info = QPrinterInfo::defaultPrinter();
+    if (info.isNull())
+        throw Error(kPrinterError, QStringLiteral("There is no default printer: set one up in "
+                                                  "the system's printer settings, then try again"));
+    return std::make_unique<QPrinter>(info, QPrinter::HighResolution);
+}
+
+// A file of the workbook's own in the system's temporary folder, left for the program that
+// shows it.
+QString temporaryWorkbookPath() {
+    QTemporaryFile file(QDir::temp().filePath(QStringLiteral("KR7 samples XXXXXX.xlsx")));
+    file.setAutoRemove(false);
+    if (!file.open())
+        throw Error(errnum::FileError,
+                    QStringLiteral("The workbook cannot be made in %1: %2")
+                        .arg(QDir::toNativeSeparators(QDir::tempPath()), file.errorString()));
+    return file.fileName();
+}
+
+void writeCsvFile(const QString& path, const ResultsExport& results) {
+    QSaveFile file(path);
+    const auto failed = [&] {
+        return Error(errnum::FileError,
+                     QStringLiteral("The file %1 cannot be written: %2")
+                         .arg(QDir::toNativeSeparators(path), file.errorString()));
+    };
+    if (!file.open(QIODevice::WriteOnly))
+        throw failed();
+    writeCsv(file, results);
+    if (!file.commit())
+        throw failed();
+}
+
+} // namespace
+
+ExportTargets desktopExportTargets() {
+    return {defaultPrinter, [](const QUrl& url) { return QDesktopServices::openUrl(url); }};
+}
+
+grid_samples_all::grid_samples_all(QWidget* owner)
+    : QWidget(owner, Qt::Window), content_(new QWidget), CaptionX1_(new QToolBar),
+      ig_samples_all_(new RecordGridView), waitForm_(new frm_Data_Export_Please_Wait(this)),
+      targets_(desktopExportTargets()) {
+    setObjectName(QStringLiteral("grid_samples_all"));
+    setAttribute(Qt::WA_DeleteOnClose);
+    setWindowTitle(QStringLiteral("All Samples on file"));
+    CaptionX1_->setObjectName(QStringLiteral("CaptionX1"));
+    ig_samples_all_->setObjectName(QStringLiteral("ig_samples_all"));
+    ig_samples_all_->setAccessibleName(QStringLiteral("All Samples on file"));
+    ig_samples_all_->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    ig_samples_all_->setSelectionBehavior(QAbstractItemView::SelectRows);
+
+    auto* filters = new QHBoxLayout;
+    auto* hint = new QLabel(QStringLiteral("Click to show/hide selection"));
+    hint->setObjectName(QStringLiteral("Label1"));
+    filters->addWidget(hint);
+    for (const FilterBox& filter : kFilterBoxes) {
+        auto* box = new QCheckBox(QString::fromLatin1(filter.caption));
+        box->setObjectName(QString::fromLatin1(filter.name));
+        connect(box, &QCheckBox::clicked, this,
+                [this, box, &filter] { runFilter(box, filter.types); });
+        filters->addWidget(box);
+        filterBoxes_.push_back(box);
+    }
+    filters->addStretch();
+
+    auto* inner = new QVBoxLayout(content_);
+    // The grid sits 12 twips in from the left and ends 12 twips above the bottom.
+    const int edge = std::max(1, int(12 / twipsPerPixel(this)));
+    inner->setContentsMargins(edge, 0, 0, edge);
+    inner->addLayout(filters);
+    inner->addWidget(ig_samples_all_, 1);
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    layout->addWidget(CaptionX1_);
+    layout->addWidget(content_, 1);
+    resize(800, 600);
+
+    ig_samples_all_->grid().setLookHook(
+        [this](int row, int column, CellLook& look) { lookOfCell(row, column, look); });
+}
+
+grid_samples_all::~grid_samples_all() = default;
+
+void grid_samples_all::Form_Load() {
+    const Trap trap(kScreenName + QStringLiteral("form_load"));
+    trap.run([this] { keepValues(); });
+    trap.run([this] { layOutGrid(); });
+    RecordGridModel& grid = ig_samples_all_->grid();
+    const int count = grid.gridRowCount();
+    if (count == 0) {
+        grid.clearColumns();
+        setWindowTitle(QStringLiteral("There are no Patient results on file"));
+    } else {
+        setWindowTitle(QStringLiteral("All Patient results on file (") +
+                       conv::formatNumber(count, u"#,###") + QStringLiteral(" recs)"));
+        sizeToColumns();
+        setUpButtons();
+        for (std::size_t i = 0; i < filterBoxes_.size(); ++i) {
+            filterBoxes_[i]->setChecked(true);
+            runFilter(filterBoxes_[i], kFilterBoxes[i].types);
+        }
+    }
+    show();
+    ig_samples_all_->setFocus();
+}
+
+void grid_samples_all::keepValues() {
+    const QDateTime now = services().clock->now();
+    csvFileName_ = files::installFolder() + QStringLiteral("samples_") +
+                   now.toString(QStringLiteral("ddMMyy_HH_mm")) + QStringLiteral(".csv");
+    spreadsheetLink_ = int(numberOf(Get_PC_Config_value(QStringLiteral("PC_45"))).value_or(0));
+    printTitle_ = QStringLiteral("Halvik KR7 records at ") +
+                  Get_PC_Config_value(QStringLiteral("PC_02")).toText();
+}
+
+// Every row is read here and the statement finalised: the grid is the snapshot of this
+// moment, and no read transaction stays open to hold up the shared file's checkpoints.
+void grid_samples_all::layOutGrid() {
+    RecordGridModel& grid = ig_samples_all_->grid();
+    RedrawPause pause(grid);
+    if (grid.columnCount() == 0)
+        for (GridColumn& column :
+             resultColumns(Get_PC_Config_value(QStringLiteral("PC_42")).toText(),
+                           Get_PC_Config_value(QStringLiteral("PC_43")).toText()))
+            grid.addColumn(std::move(column));
+    grid.fill(Get_connection().prepare(kResultsQuery));
+    const auto at = [&](const char* key) { return grid.columnIndex(QString::fromLatin1(key)); };
+    keys_ = {at("BARCODE"),    at("PV1_STRING"), at("PV2_STRING"),   at("PV1_NUMBER"),
+             at("PV2_NUMBER"), at("RUNTIME"),    at("SYSTEM_NOTES"), at("LIMS_STR"),
+             at("REC_TYPE"),   at("PV_LOW"),     at("PV_HIGH"),      at("LIMS_NUM"),
+             at("USER_NOTES")};
+}
+
+void grid_samples_all::sizeToColumns() {
+    const double tpp = twipsPerPixel(this);
+    designWidthTwips_ = ig_samples_all_->grid().visibleColumnsWidth() * tpp + 340;
+    resize(int((designWidthTwips_ + 140) / tpp), height());
+}
+
+void grid_samples_all::setUpButtons() {
+    const auto buttons = kButtonsByLink.find(spreadsheetLink_);
+    if (buttons == kButtonsByLink.end())
+        return;
+    for (const ToolButton& button : buttons->second) {
+        const QString key = QString::fromLatin1(button.key);
+        QAction* action = CaptionX1_->addAction(picture(button.picture), QString());
+        action->setObjectName(key);
+        action->setToolTip(QString::fromLatin1(button.tip));
+        connect(action, &QAction::triggered, this, [this, key] { runButton(key); });
+        // Reachable with Tab, and named for a screen reader by its tool-tip.
+        QWidget* widget = CaptionX1_->widgetForAction(action);
+        widget->setFocusPolicy(Qt::TabFocus);
+        widget->setAccessibleName(action->toolTip());
+    }
+}
+
+void grid_samples_all::runFilter(QCheckBox* box, const std::vector<int>& types) {
+    RecordGridModel& grid = ig_samples_all_->grid();
+    if (grid.columnCount() == 0)
+        return;
+    const bool show = box->isChecked();
+    RedrawPause pause(grid);
+    for (int row = 0; row < grid.gridRowCount(); ++row)
+        if (std::find(types.begin(), types.end(), recordType(row)) != types.end())
+            grid.setRowVisible(row, show);
+}
+
+int grid_samples_all::recordType(int row) const {
+    return int(numberOf(ig_samples_all_->grid().cellValue(row, keys_.recType)).value_or(-1));
+}
+
+void grid_samples_all::lookOfCell(int row, int column, CellLook& look) const {
+    const RecordGridModel& grid = ig_samples_all_->grid();
+    const int type = recordType(row);
+    if (column == keys_.barcode) {
+        if (const auto colour = kBarcodeColours.find(type); colour != kBarcodeColours.end())
+            look.foreground = colour->second;
+    } else if (column == keys_.systemNotes) {
+        if (!look.text.isEmpty())
+            look.background = kLightYellow;
+    } else if (column == keys_.pv1Number || column == keys_.pv2Number || column == keys_.runtime) {
+        if (numberOf(grid.cellValue(row, keys_.runtime)) == 0.0)
+            look.text.clear();
+    } else if (type == kPatient && column == keys_.pv1String) {
+        look.background = resultColour(row, keys_.pv1Number);
+    } else if (type == kPatient && column == keys_.pv2String) {
+        look.background = resultColour(row, keys_.pv2Number);
+    } else if (type == kPatient && column == keys_.limsStr) {
+        const auto code = numberOf(grid.cellValue(row, keys_.limsNum));
+        if (const auto colour = kLimsColours.find(int(code.value_or(-1)));
+            code && colour != kLimsColours.end())
+            look.background = colour->second;
+    }
+}
+
+// Amber for a missing result, pink above the sample's high limit, light cyan below its low
+// one; a missing limit never matches.
+QColor grid_samples_all::resultColour(int row, int numberColumn) const {
+    const RecordGridModel& grid = ig_samples_all_->grid();
+    const auto result = numberOf(grid.cellValue(row, numberColumn));
+    if (!result || *result == 0)
+        return kAmber;
+    const auto high = numberOf(grid.cellValue(row, keys_.pvHigh));
+    if (high && *result > *high)
+        return kPink;
+    const auto low = numberOf(grid.cellValue(row, keys_.pvLow));
+    if (low && *result < *low)
+        return kLightCyan;
+    return {};
+}
+
+// All the window's extra width goes to the user notes.
+void grid_samples_all::resizeEvent(QResizeEvent* event) {
+    QWidget::resizeEvent(event);
+    if (designWidthTwips_ <= 0 || keys_.userNotes < 0)
+        return;
+    const double tpp = twipsPerPixel(this);
+    const double excess = width() * tpp - designWidthTwips_;
+    ig_samples_all_->grid().setColumnWidth(keys_.userNotes,
+                                           kUserNotesWidth + (excess > 0 ? int(excess / tpp) : 0));
+}
+
+void grid_samples_all::closeEvent(QCloseEvent* event) {
+    if (busy_)
+        event->ignore();
+    else
+        QWidget::closeEvent(event);
+}
+
+void grid_samples_all::runButton(const QString& key) {
+    if (ig_samples_all_->grid().gridRowCount() == 0)
+        return;
+    if (key == u"Excel")
+        ExportGrid(false);
+    else if (key == u"ExcelPrint")
+        ExportGrid(true);
+    else if (key == u"OpenOffice")
+        Export_CSV();
+    else if (key == u"PlainPrinter")
+        print_details();
+}
+
+// The window takes no input while the action runs; the wait form shows its progress. An
+// error ends the action, and the window comes back in any case.
+void grid_samples_all::runAction(const QString& errorName, int rowLimit,
+                                 const std::function<void(const ResultsExport&)>& action) {
+    busy_ = true;
+    content_->setEnabled(false);
+    waitForm_->start();
+    RecordGridModel& grid = ig_samples_all_->grid();
+    ResultsExport results{
+        grid, rowsToProcess(ig_samples_all_->selectedRows(), grid.gridRowCount(), rowLimit),
+        printTitle_};
+    const int total = int(results.rows.size());
+    results.rowDone = [this, total](int done) { waitForm_->rowDone(done, total); };
+    runOrReport(kScreenName + errorName, [&] { action(results); });
+    waitForm_->hide();
+    content_->setEnabled(true);
+    busy_ = false;
+}
+
+void grid_samples_all::onPrinter(const std::function<void(QPainter&, QPrinter&)>& paint) {
+    const std::unique_ptr<QPrinter> printer = targets_.printer();
+    printer->setPageOrientation(QPageLayout::Portrait);
+    QPainter painter;
+    if (!painter.begin(printer.get()))
+        throw Error(kPrinterError,
+                    QStringLiteral("The printer %1 cannot print").arg(printer->printerName()));
+    paint(painter, *printer);
+    if (!painter.end())
+        throw Error(
+            kPrinterError,
+            QStringLiteral("The printer %1 did not take the printout").arg(printer->printerName()));
+}
+
+void grid_samples_all::ExportGrid(bool print) {
+    runAction(QStringLiteral("ExportGrid "), print ? kPrintRowLimit : kExportRowLimit,
+              [&](const ResultsExport& results) {
+                  if (print) {
+                      onPrinter([&](QPainter& painter, QPrinter& printer) {
+                          printSheet(painter, printer, results, services().clock->now());
+                      });
+                      return;
+                  }
+                  showWorkbook(results);
+              });
+}
+
+// The workbook goes to a file of its own for the desktop's spreadsheet program, which keeps
+// it open for the user; a file that nothing opens is not left behind.
+void grid_samples_all::showWorkbook(const ResultsExport& results) {
+    const QString path = temporaryWorkbookPath();
+    try {
+        writeWorkbook(path, results);
+        if (!targets_.openDocument(QUrl::fromLocalFile(path)))
+            throw Error(kNoProgramError, QStringLiteral("No program on this computer opens the "
+                                                        "workbook %1: install a spreadsheet "
+                                                        "program")
+                                             .arg(QDir::toNativeSeparators(path)));
+    } catch (...) {
+        QFile::remove(path);
+        throw;
+    }
+}
+
+void grid_samples_all::Export_CSV() {
+    runAction(QStringLiteral("Export_CSV"), kExportRowLimit,
+              [&](const ResultsExport& results) { writeCsvFile(csvFileName_, results); });
+}
+
+void grid_samples_all::print_details() {
+    runAction(QStringLiteral("print_details"), kPrintRowLimit, [&](const ResultsExport& results) {
+        onPrinter(
+            [&](QPainter& painter, QPrinter& printer) { printDetails(painter, printer, results); });
+    });
+}
+
+QWidget* openResultsBrowser(QWidget* owner) {
+    auto* screen = new grid_samples_all(owner);
+    screen->Form_Load();
+    return screen;
+}
+
+} // namespace kr7

@@ -1,0 +1,106 @@
+#pragma once
+
+// What the results browser's tests share: results put on file, the browser opened on them,
+// and its grid read by column key.
+
+#include "conversions.h"
+#include "database.h"
+#include "grid_samples_all.h"
+#include "record_grid_view.h"
+#include "test_support.h"
+
+#include <QApplication>
+#include <QToolBar>
+
+namespace kr7::test {
+
+// One result as the instrument stores it; what a test does not set is an ordinary patient
+// result within its limits.
+struct Result {
+    QString barcode = QStringLiteral("P100");
+    int type = 1;
+    Value pv1 = Value::floating(1.6);
+    Value pv2 = Value::floating(1.4);
+    Value runtime = Value::whole(1500);
+    QString notes{};
+    Value lims = Value::whole(2);
+    Value low = Value::floating(1.5);
+    Value high = Value::floating(1.72);
+    QString pv1Text = QStringLiteral("1.60");
+    QString tested = QStringLiteral("2026-03-01 10:00:00");
+    QString table = QStringLiteral("T_Samples");
+};
+
+inline void putResults(const Fixture& fx, const std::vector<Result>& results) {
+    auto db = fx.openDatabase();
+    sql::inWriteTransaction(db, [&] {
+        for (const Result& r : results) {
+            const QString sql =
+                r.table == u"T_Samples"
+                    ? QStringLiteral("INSERT INTO T_Samples (SA_02, SA_08, SA_11, SA_12, SA_24, "
+                                     "SA_15, SA_09, SA_21, SA_22, SA_06, SA_04) VALUES "
+                                     "(?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8, ?9, ?10, ?11)")
+                    : QStringLiteral("INSERT INTO T_Samples_old (BARCODE, REC_TYPE, PV1_NUMBER, "
+                                     "PV2_NUMBER, RUNTIME_STEPS, SYSTEM_NOTES, LIMS_NUM, PV_LOW, "
+                                     "PV_HIGH, PV1_STRING, DATE_TESTED) VALUES "
+                                     "(?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8, ?9, ?10, ?11)");
+            db.prepare(sql)
+                .bindAll({Value::text(r.barcode), Value::whole(r.type), r.pv1, r.pv2, r.runtime,
+                          Value::text(r.notes), r.lims, r.low, r.high, Value::text(r.pv1Text),
+                          Value::text(r.tested)})
+                .run();
+        }
+    });
+}
+
+// Results numbered from the newest: barcode "B<n>", tested a minute apart.
+inline std::vector<Result> numberedResults(int count) {
+    std::vector<Result> results;
+    for (int n = 0; n < count; ++n) {
+        Result r;
+        r.barcode = QStringLiteral("B%1").arg(n);
+        r.tested = conv::storedDateText(at(2026, 3, 1).addSecs(-60 * n));
+        results.push_back(r);
+    }
+    return results;
+}
+
+inline void setSpreadsheetLink(const Fixture& fx, int link) {
+    fx.exec(QStringLiteral("UPDATE T_PC_Configuration SET PC_45 = %1").arg(link));
+}
+
+inline grid_samples_all* openBrowser() {
+    auto* screen = static_cast<grid_samples_all*>(openResultsBrowser(nullptr));
+    [&] {
+        QTRY_VERIFY(QApplication::activeWindow() != nullptr);
+        QTRY_COMPARE(QApplication::activeWindow(), screen);
+    }();
+    return screen;
+}
+
+// The wait form is a window of the browser's own and goes with it.
+inline void closeAllWindows() {
+    QList<QWidget*> owners;
+    for (QWidget* w : QApplication::topLevelWidgets())
+        if (!w->parentWidget())
+            owners << w;
+    qDeleteAll(owners);
+}
+
+inline RecordGridView* gridOf(const QWidget* screen) {
+    return screen->findChild<RecordGridView*>(QStringLiteral("ig_samples_all"));
+}
+
+inline int keyColumn(const QWidget* screen, const char* key) {
+    return gridOf(screen)->grid().columnIndex(QString::fromLatin1(key));
+}
+
+inline QStringList buttonKeys(const QWidget* screen) {
+    QStringList keys;
+    for (const QAction* action :
+         screen->findChild<QToolBar*>(QStringLiteral("CaptionX1"))->actions())
+        keys << action->objectName();
+    return keys;
+}
+
+} // namespace kr7::test

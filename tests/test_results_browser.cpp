@@ -1,0 +1,297 @@
+// The results browser: its caption, the filters, the colours and texts of the cells, the
+// tool bar by the spreadsheet link, and the width the user notes take.
+
+#include "results_test_support.h"
+#include "seed.h"
+
+#include <QAbstractItemModelTester>
+#include <QCheckBox>
+
+using namespace kr7;
+using test::Result;
+
+Q_DECLARE_METATYPE(kr7::Value)
+
+namespace {
+
+const QColor kAmber{255, 204, 0};
+const QColor kPink{255, 193, 224};
+const QColor kLightCyan{204, 255, 255};
+const QColor kLightYellow{255, 255, 128};
+const QColor kNone{};
+
+// One result of each record type 1 to 12, barcode "T<type>".
+std::vector<Result> oneOfEachType() {
+    std::vector<Result> results;
+    for (int type = 1; type <= 12; ++type) {
+        Result r;
+        r.type = type;
+        r.barcode = QStringLiteral("T%1").arg(type);
+        results.push_back(r);
+    }
+    return results;
+}
+
+} // namespace
+
+class TestResultsBrowser : public QObject {
+    Q_OBJECT
+
+    std::unique_ptr<test::Fixture> fx;
+    grid_samples_all* screen = nullptr;
+
+    RecordGridModel& grid() const { return test::gridOf(screen)->grid(); }
+
+    void open(const std::vector<Result>& results) {
+        test::putResults(*fx, results);
+        screen = test::openBrowser();
+    }
+
+    // The shown barcodes, in view order.
+    QStringList shownBarcodes() const {
+        QStringList barcodes;
+        const int barcode = test::keyColumn(screen, "BARCODE");
+        for (int row = 0; row < grid().rowCount(); ++row)
+            barcodes << grid().data(grid().index(row, barcode)).toString();
+        return barcodes;
+    }
+
+    QVariant cellRole(int row, const char* key, int role) const {
+        return grid().data(grid().index(row, test::keyColumn(screen, key)), role);
+    }
+
+    QColor background(int row, const char* key) const {
+        return cellRole(row, key, Qt::BackgroundRole).value<QColor>();
+    }
+
+  private slots:
+    void init() {
+        fx = std::make_unique<test::Fixture>();
+        Open_database();
+    }
+
+    void cleanup() {
+        test::closeAllWindows();
+        fx.reset();
+    }
+
+    void captionCountsBothTables_data() {
+        QTest::addColumn<int>("current");
+        QTest::addColumn<int>("old");
+        QTest::addColumn<QString>("caption");
+        QTest::newRow("none") << 0 << 0 << "There are no Patient results on file";
+        QTest::newRow("old only") << 0 << 2 << "All Patient results on file (2 recs)";
+        QTest::newRow("thousands") << 1230 << 4 << "All Patient results on file (1,234 recs)";
+    }
+
+    void captionCountsBothTables() {
+        QFETCH(int, current);
+        QFETCH(int, old);
+        QFETCH(QString, caption);
+        auto db = fx->openDatabase();
+        seed::appendResults(db, current, 1, fx->clock.now());
+        std::vector<Result> olds = test::numberedResults(old);
+        for (Result& r : olds)
+            r.table = QStringLiteral("T_Samples_old");
+        open(olds);
+        QCOMPARE(screen->windowTitle(), caption);
+        QCOMPARE(grid().gridRowCount(), current + old);
+        QCOMPARE(test::buttonKeys(screen).isEmpty(), current + old == 0);
+        QCOMPARE(grid().columnCount() == 0, current + old == 0);
+    }
+
+    void newestFirstAndAModelQtAccepts() {
+        std::vector<Result> results = test::numberedResults(3);
+        std::swap(results[0], results[2]);
+        open(results);
+        QAbstractItemModelTester tester(&grid(),
+                                        QAbstractItemModelTester::FailureReportingMode::QtTest);
+        QCOMPARE(shownBarcodes(), (QStringList{"B0", "B1", "B2"}));
+        QCOMPARE(grid().cellText(0, test::keyColumn(screen, "DATE_TESTED")),
+                 QStringLiteral("01/03/26 00:00"));
+    }
+
+    void eachFilterHidesExactlyItsTypes_data() {
+        QTest::addColumn<QString>("box");
+        QTest::addColumn<QList<int>>("types");
+        QTest::newRow("patient") << "chk_patient" << QList<int>{1};
+        QTest::newRow("check") << "chk_check" << QList<int>{2};
+        QTest::newRow("low") << "chk_low" << QList<int>{3};
+        QTest::newRow("high") << "chk_high" << QList<int>{4};
+        QTest::newRow("other") << "chk_other" << QList<int>{7, 8, 9, 10, 12};
+    }
+
+    void eachFilterHidesExactlyItsTypes() {
+        QFETCH(QString, box);
+        QFETCH(QList<int>, types);
+        open(oneOfEachType());
+        QStringList all = shownBarcodes();
+        QCOMPARE(all.size(), 12);
+        auto* check = screen->findChild<QCheckBox*>(box);
+        QVERIFY(check->isChecked());
+        QTest::mouseClick(check, Qt::LeftButton);
+        QStringList expected = all;
+        for (int type : types)
+            expected.removeAll(QStringLiteral("T%1").arg(type));
+        QCOMPARE(shownBarcodes(), expected);
+        QTest::mouseClick(check, Qt::LeftButton);
+        QCOMPARE(shownBarcodes(), all);
+    }
+
+    void typesOfNoFilterAreNeverHidden() {
+        open(oneOfEachType());
+        for (QCheckBox* box : screen->findChildren<QCheckBox*>())
+            QTest::mouseClick(box, Qt::LeftButton);
+        QStringList shown = shownBarcodes();
+        shown.sort();
+        QCOMPARE(shown, (QStringList{"T11", "T5", "T6"}));
+    }
+
+    void resultCellColours_data() {
+        QTest::addColumn<int>("type");
+        QTest::addColumn<Value>("pv1");
+        QTest::addColumn<Value>("pv2");
+        QTest::addColumn<Value>("low");
+        QTest::addColumn<QColor>("pv1Colour");
+        QTest::addColumn<QColor>("pv2Colour");
+        const Value within = Value::floating(1.6);
+        const Value limit = Value::floating(1.5);
+        QTest::newRow("within") << 1 << within << within << limit << kNone << kNone;
+        QTest::newRow("null") << 1 << Value::null() << within << limit << kAmber << kNone;
+        QTest::newRow("zero") << 1 << Value::floating(0) << Value::whole(0) << limit << kAmber
+                              << kAmber;
+        QTest::newRow("above") << 1 << Value::floating(1.8) << within << limit << kPink << kNone;
+        QTest::newRow("below") << 1 << Value::floating(1.2) << within << limit << kLightCyan
+                               << kNone;
+        QTest::newRow("second compares its own value")
+            << 1 << within << Value::floating(1.9) << limit << kNone << kPink;
+        QTest::newRow("no low limit")
+            << 1 << Value::floating(1.2) << within << Value::null() << kNone << kNone;
+        QTest::newRow("calibrant")
+            << 2 << Value::null() << Value::floating(1.9) << limit << kNone << kNone;
+    }
+
+    void resultCellColours() {
+        QFETCH(int, type);
+        QFETCH(Value, pv1);
+        QFETCH(Value, pv2);
+        QFETCH(Value, low);
+        QFETCH(QColor, pv1Colour);
+        QFETCH(QColor, pv2Colour);
+        Result r;
+        r.type = type;
+        r.pv1 = pv1;
+        r.pv2 = pv2;
+        r.low = low;
+        open({r});
+        QCOMPARE(background(0, "PV1_STRING"), pv1Colour);
+        QCOMPARE(background(0, "PV2_STRING"), pv2Colour);
+    }
+
+    void limsColours_data() {
+        QTest::addColumn<int>("type");
+        QTest::addColumn<Value>("code");
+        QTest::addColumn<QColor>("colour");
+        const QList<QColor> byCode = {
+            kPink,     kLightYellow,     kNone, kAmber, QColor(204, 255, 204),
+            Qt::white, QColor(255, 0, 0)};
+        for (int code = 0; code < byCode.size(); ++code)
+            QTest::addRow("code %d", code) << 1 << Value::whole(code) << byCode[code];
+        QTest::newRow("unknown code") << 1 << Value::whole(9) << kNone;
+        QTest::newRow("no code") << 1 << Value::null() << kNone;
+        QTest::newRow("calibrant") << 3 << Value::whole(0) << kNone;
+    }
+
+    void limsColours() {
+        QFETCH(int, type);
+        QFETCH(Value, code);
+        QFETCH(QColor, colour);
+        Result r;
+        r.type = type;
+        r.lims = code;
+        open({r});
+        QCOMPARE(background(0, "LIMS_STR"), colour);
+    }
+
+    void barcodeAndNotesColours_data() {
+        QTest::addColumn<int>("type");
+        QTest::addColumn<QString>("notes");
+        QTest::addColumn<QColor>("barcode");
+        QTest::addColumn<QColor>("notesColour");
+        const QColor navy(0, 0, 128);
+        QTest::newRow("patient, no notes") << 1 << "" << navy << kNone;
+        QTest::newRow("check, notes") << 2 << "Clot" << QColor(0, 128, 0) << kLightYellow;
+        QTest::newRow("low") << 3 << "" << QColor(0, 0, 255) << kNone;
+        QTest::newRow("high") << 4 << "" << QColor(255, 0, 0) << kNone;
+        QTest::newRow("other 9") << 9 << "x" << QColor(225, 39, 30) << kLightYellow;
+        QTest::newRow("other 12 keeps navy") << 12 << "" << navy << kNone;
+        QTest::newRow("type 5") << 5 << "" << navy << kNone;
+    }
+
+    void barcodeAndNotesColours() {
+        QFETCH(int, type);
+        QFETCH(QString, notes);
+        QFETCH(QColor, barcode);
+        QFETCH(QColor, notesColour);
+        Result r;
+        r.type = type;
+        r.notes = notes;
+        open({r});
+        QCOMPARE(cellRole(0, "BARCODE", Qt::ForegroundRole).value<QColor>(), barcode);
+        QCOMPARE(background(0, "SYSTEM_NOTES"), notesColour);
+    }
+
+    void runtimeZeroBlanksTheNumbers() {
+        Result stopped;
+        stopped.runtime = Value::whole(0);
+        Result ran;
+        ran.tested = QStringLiteral("2026-02-01 10:00:00");
+        open({stopped, ran});
+        for (const char* key : {"PV1_NUMBER", "PV2_NUMBER", "RUNTIME"}) {
+            QCOMPARE(cellRole(0, key, Qt::DisplayRole).toString(), QString());
+            QVERIFY(!cellRole(1, key, Qt::DisplayRole).toString().isEmpty());
+        }
+        QCOMPARE(cellRole(1, "PV1_NUMBER", Qt::DisplayRole).toString(), QStringLiteral("1.600"));
+        QCOMPARE(grid().cellValue(0, test::keyColumn(screen, "PV1_NUMBER")), Value::floating(1.6));
+    }
+
+    void buttonsFollowTheSpreadsheetLink_data() {
+        QTest::addColumn<int>("link");
+        QTest::addColumn<QStringList>("keys");
+        QTest::addColumn<QStringList>("tips");
+        QTest::newRow("none") << 0 << QStringList{"PlainPrinter"} << QStringList{"Print"};
+        QTest::newRow("Excel") << 1 << QStringList{"Excel", "ExcelPrint"}
+                               << QStringList{"Export to Excel", "Print"};
+        QTest::newRow("OpenOffice") << 2 << QStringList{"OpenOffice", "PlainPrinter"}
+                                    << QStringList{"Export to OpenOffice", "Print"};
+        QTest::newRow("unknown") << 7 << QStringList{} << QStringList{};
+    }
+
+    void buttonsFollowTheSpreadsheetLink() {
+        QFETCH(int, link);
+        QFETCH(QStringList, keys);
+        QFETCH(QStringList, tips);
+        test::setSpreadsheetLink(*fx, link);
+        open({Result{}});
+        QCOMPARE(test::buttonKeys(screen), keys);
+        const auto actions = screen->findChild<QToolBar*>(QStringLiteral("CaptionX1"))->actions();
+        for (qsizetype i = 0; i < actions.size(); ++i) {
+            QCOMPARE(actions[i]->toolTip(), tips[i]);
+            QVERIFY(!actions[i]->icon().isNull());
+        }
+    }
+
+    void extraWidthGoesToTheUserNotes() {
+        open({Result{}});
+        const int notes = test::keyColumn(screen, "USER_NOTES");
+        const int opened = screen->width();
+        screen->resize(opened + 200, screen->height());
+        QCOMPARE(grid().column(notes).width, 70 + 200 + 9); // 140 twips beyond the design width
+        QCOMPARE(test::gridOf(screen)->columnWidth(notes), 70 + 200 + 9);
+        screen->resize(opened - 300, screen->height());
+        QCOMPARE(grid().column(notes).width, 70);
+    }
+};
+
+KR7_TEST_MAIN(TestResultsBrowser)
+#include "test_results_browser.moc"

@@ -1,0 +1,382 @@
+// The results browser's exports: the CSV file, the workbook read back from its parts, the
+// printouts read back from PDF, and the errors of a missing printer, file or program.
+
+#include "csv_reader.h"
+#include "error_report.h"
+#include "frm_data_export_please_wait.h"
+#include "results_export.h"
+#include "results_test_support.h"
+#include "seed.h"
+
+#include <QCheckBox>
+#include <QDir>
+#include <QPrinter>
+#include <QPrinterInfo>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QXmlStreamReader>
+
+using namespace kr7;
+using test::Result;
+
+namespace {
+
+QString run(const QString& program, const QStringList& arguments) {
+    QProcess process;
+    process.start(program, arguments);
+    process.waitForFinished(60000);
+    return QString::fromUtf8(process.readAllStandardOutput());
+}
+
+QString pdfText(const QString& path) {
+    return run(QStringLiteral("pdftotext"), {QStringLiteral("-layout"), path, QStringLiteral("-")});
+}
+
+QString workbookPart(const QString& path, const QString& part) {
+    return run(QStringLiteral("unzip"), {QStringLiteral("-p"), path, part});
+}
+
+// The cells of a worksheet by reference ("A1"): each one's text (inline or the number as
+// written) and its style number.
+struct SheetCell {
+    QString text;
+    QString style;
+    QString type;
+};
+QMap<QString, SheetCell> sheetCells(const QString& xml) {
+    QMap<QString, SheetCell> cells;
+    QXmlStreamReader reader(xml);
+    QString current;
+    while (!reader.atEnd()) {
+        reader.readNext();
+        if (reader.isStartElement() && reader.name() == u"c") {
+            current = reader.attributes().value(QLatin1String("r")).toString();
+            cells[current] = {QString(), reader.attributes().value(QLatin1String("s")).toString(),
+                              reader.attributes().value(QLatin1String("t")).toString()};
+        } else if (reader.isStartElement() && (reader.name() == u"t" || reader.name() == u"v")) {
+            cells[current].text += reader.readElementText();
+        }
+    }
+    return cells;
+}
+
+// The style numbers of styles.xml with the number format each uses.
+QStringList styleNumberFormats(const QString& xml) {
+    QMap<QString, QString> customFormats;
+    QStringList formats;
+    QXmlStreamReader reader(xml);
+    bool inCellXfs = false;
+    while (!reader.atEnd()) {
+        reader.readNext();
+        if (reader.isStartElement() && reader.name() == u"numFmt")
+            customFormats[reader.attributes().value(QLatin1String("numFmtId")).toString()] =
+                reader.attributes().value(QLatin1String("formatCode")).toString();
+        if (reader.name() == u"cellXfs")
+            inCellXfs = reader.isStartElement();
+        if (inCellXfs && reader.isStartElement() && reader.name() == u"xf") {
+            const QString id = reader.attributes().value(QLatin1String("numFmtId")).toString();
+            const QMap<QString, QString> builtIn = {{"0", "General"}, {"2", "0.00"}, {"49", "@"}};
+            formats << customFormats.value(id, builtIn.value(id, id));
+        }
+    }
+    return formats;
+}
+
+} // namespace
+
+class TestResultsExport : public QObject {
+    Q_OBJECT
+
+    std::unique_ptr<test::Fixture> fx;
+    grid_samples_all* screen = nullptr;
+    QStringList opened;
+    QString pdfPath;
+
+    void open(const std::vector<Result>& results) {
+        test::putResults(*fx, results);
+        screen = test::openBrowser();
+        pdfPath = QDir(fx->folder()).filePath(QStringLiteral("printout.pdf"));
+        screen->setExportTargets({[this] {
+                                      auto printer =
+                                          std::make_unique<QPrinter>(QPrinter::HighResolution);
+                                      printer->setOutputFormat(QPrinter::PdfFormat);
+                                      printer->setOutputFileName(pdfPath);
+                                      return printer;
+                                  },
+                                  [this](const QUrl& url) {
+                                      opened << url.toLocalFile();
+                                      return true;
+                                  }});
+    }
+
+    void select(const QList<int>& rows) {
+        RecordGridView* view = test::gridOf(screen);
+        for (int row : rows)
+            view->selectionModel()->select(view->grid().index(view->grid().viewRowOf(row), 0),
+                                           QItemSelectionModel::Select | QItemSelectionModel::Rows);
+    }
+
+    void hideChecks() {
+        QTest::mouseClick(screen->findChild<QCheckBox*>(QStringLiteral("chk_check")),
+                          Qt::LeftButton);
+    }
+
+    QList<QStringList> csvRecords() const {
+        QFile file(screen->csvFileName());
+        if (!file.open(QIODevice::ReadOnly))
+            return {};
+        return test::readCsv(QString::fromUtf8(file.readAll()));
+    }
+
+    // The lines of the CSV file after its four heading lines.
+    QList<QStringList> csvRows() const { return csvRecords().mid(4); }
+
+    QMap<QString, SheetCell> workbookCells() const {
+        return sheetCells(
+            workbookPart(opened.value(0), QStringLiteral("xl/worksheets/sheet1.xml")));
+    }
+
+    // Results B0 to B5, newest first, of which B1 and B4 are CHECK runs.
+    std::vector<Result> sixResults() const {
+        auto results = test::numberedResults(6);
+        results[1].type = results[4].type = 2;
+        return results;
+    }
+
+    void verifyActionEndedWithError(const QString& name, const QString& description) {
+        QCOMPARE(fx->prompter.prompts.size(), 1u);
+        const Prompt& prompt = fx->prompter.prompts.front();
+        QCOMPARE(prompt.title, kErrorBoxTitle);
+        QVERIFY2(prompt.text.startsWith(QStringLiteral("grid_samples_all : ") + name),
+                 qPrintable(prompt.text));
+        QVERIFY2(prompt.text.contains(description), qPrintable(prompt.text));
+        QVERIFY(test::gridOf(screen)->isEnabled());
+        QVERIFY(!screen->findChild<frm_Data_Export_Please_Wait*>()->isVisible());
+    }
+
+  private slots:
+    void init() {
+        fx = std::make_unique<test::Fixture>();
+        Open_database();
+        opened.clear();
+    }
+
+    void cleanup() {
+        for (const QString& path : opened)
+            QFile::remove(path);
+        test::closeAllWindows();
+        fx.reset();
+    }
+
+    void csvTakesTheRowsToProcessHiddenOnesIncluded_data() {
+        QTest::addColumn<QList<int>>("selected");
+        QTest::addColumn<bool>("checksHidden");
+        QTest::addColumn<QStringList>("barcodes");
+        QTest::newRow("all") << QList<int>{} << false
+                             << QStringList{"'B0", "'B1", "'B2", "'B3", "'B4", "'B5"};
+        QTest::newRow("hidden included")
+            << QList<int>{} << true << QStringList{"'B0", "'B1", "'B2", "'B3", "'B4", "'B5"};
+        QTest::newRow("selected") << QList<int>{5, 0, 3} << false
+                                  << QStringList{"'B0", "'B3", "'B5"};
+    }
+
+    void csvTakesTheRowsToProcessHiddenOnesIncluded() {
+        QFETCH(QList<int>, selected);
+        QFETCH(bool, checksHidden);
+        QFETCH(QStringList, barcodes);
+        open(sixResults());
+        if (checksHidden)
+            hideChecks();
+        select(selected);
+        screen->Export_CSV();
+        QStringList written;
+        for (const QStringList& row : csvRows())
+            written << row.value(0);
+        QCOMPARE(written, barcodes);
+        QCOMPARE(fx->prompter.prompts.size(), 0u);
+    }
+
+    void csvFileLayout() {
+        Result r;
+        r.barcode = QStringLiteral("000123");
+        r.notes = QStringLiteral("Clot, \"large\"");
+        r.runtime = Value::whole(1520);
+        r.pv1Text = QStringLiteral("1.61");
+        r.tested = QStringLiteral("2026-03-04 09:07:00");
+        Result formula;
+        formula.notes = QStringLiteral("=HYPERLINK(\"x\")");
+        formula.tested = QStringLiteral("2026-03-03 09:07:00");
+        open({r, formula});
+        QCOMPARE(QFileInfo(screen->csvFileName()).fileName(),
+                 QStringLiteral("samples_050326_10_30.csv"));
+        QCOMPARE(QFileInfo(screen->csvFileName()).absolutePath(),
+                 QDir(fx->folder()).absolutePath());
+        screen->Export_CSV();
+        QFile file(screen->csvFileName());
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        const QByteArray bytes = file.readAll();
+        QVERIFY(bytes.startsWith("All Patient results on file\r\nHalvik KR7 records at "));
+        QCOMPARE(bytes.count("\r\n"), 6);
+        const QList<QStringList> records = csvRecords();
+        QCOMPARE(records[2], QStringList{QString()});
+        QCOMPARE(records[3], (QStringList{"Barcode", "PV25", "Time", "Runtime", "System Notes"}));
+        QCOMPARE(records[4],
+                 (QStringList{"'000123", "1.61", "04/03/26 09:07", "1520", "Clot, \"large\""}));
+        QCOMPARE(records[5].value(4), QStringLiteral("'=HYPERLINK(\"x\")"));
+        QCOMPARE(records[5].size(), 5);
+    }
+
+    void csvStopsAtSixtyThousandRows() {
+        auto db = fx->openDatabase();
+        seed::appendResults(db, kExportRowLimit + 3, 1, fx->clock.now());
+        open({});
+        screen->Export_CSV();
+        const QList<QStringList> rows = csvRows();
+        QCOMPARE(rows.size(), kExportRowLimit);
+        RecordGridModel& grid = test::gridOf(screen)->grid();
+        QCOMPARE(rows.last().value(0),
+                 u'\'' + grid.cellText(kExportRowLimit - 1, test::keyColumn(screen, "BARCODE")));
+    }
+
+    void workbookHoldsTheVisibleRowsUnderTheirTitles() {
+        auto results = sixResults();
+        results[0].barcode = QStringLiteral("000123");
+        results[0].notes = QStringLiteral("=1+2");
+        results[2].tested = QStringLiteral("2026-03-01 00:00:00"); // B2 is the newest
+        open(results);
+        hideChecks();
+        screen->ExportGrid(false);
+        QCOMPARE(fx->prompter.prompts.size(), 0u);
+        QCOMPARE(opened.size(), 1);
+        const auto cells = workbookCells();
+        QCOMPARE(cells["A1"].text, QStringLiteral("All Patient results on file"));
+        QVERIFY(cells["A2"].text.startsWith(QStringLiteral("Halvik KR7 records at ")));
+        const QStringList titles = {"Barcode", "PV25",       "PV37", "Runtime", "System Notes",
+                                    "Patient", "User Notes", "Time", "LIMS",    "Initials",
+                                    "Name",    "KR7 no.",    "PV25", "PV37"};
+        for (int c = 0; c < titles.size(); ++c)
+            QCOMPARE(cells[QString(QChar(u'A' + c)) + u'3'].text, titles[c]);
+        QCOMPARE(cells["A4"].text, QStringLiteral("000123"));
+        QCOMPARE(cells["A5"].text, QStringLiteral("B2"));
+        QCOMPARE(cells["A6"].text, QStringLiteral("B3")); // B1 and B4 are hidden
+        QCOMPARE(cells["A7"].text, QStringLiteral("B5"));
+        QVERIFY(!cells.contains("A8"));
+        QCOMPARE(cells["B4"].text.toDouble(), 1.6);
+        QCOMPARE(cells["E4"].text, QStringLiteral("=1+2"));
+        QCOMPARE(cells["E4"].type, QStringLiteral("inlineStr"));
+
+        const QStringList formats =
+            styleNumberFormats(workbookPart(opened[0], QStringLiteral("xl/styles.xml")));
+        QCOMPARE(formats.value(cells["A4"].style.toInt()), QStringLiteral("@"));
+        QCOMPARE(formats.value(cells["B4"].style.toInt()), QStringLiteral("0.00"));
+        QCOMPARE(formats.value(cells["C4"].style.toInt()), QStringLiteral("0.00"));
+        QCOMPARE(formats.value(cells["H4"].style.toInt()), QStringLiteral("dd/mm/yy hh:mm"));
+    }
+
+    void workbookPageSetUp() {
+        open(sixResults());
+        screen->ExportGrid(false);
+        const QString xml =
+            workbookPart(opened.value(0), QStringLiteral("xl/worksheets/sheet1.xml"));
+        QVERIFY(xml.contains(QStringLiteral("<oddFooter>&amp;LHalvik KR7 records at &amp;CPage "
+                                            "&amp;P&amp;R&amp;D &amp;T</oddFooter>")));
+        QVERIFY(xml.contains(QStringLiteral("<pageSetUpPr fitToPage=\"1\"/>")));
+        QVERIFY(xml.contains(QStringLiteral("orientation=\"portrait\"")));
+        QVERIFY(xml.contains(QStringLiteral("fitToHeight=\"9\"")));
+        QVERIFY(!xml.contains(QStringLiteral("fitToWidth=")) ||
+                xml.contains(QStringLiteral("fitToWidth=\"1\"")));
+        QVERIFY(xml.contains(QStringLiteral("<printOptions gridLines=\"1\"/>")));
+        // Widths fitted: the time column is wider than the initials'
+        const QRegularExpression col(
+            QStringLiteral("<col min=\"(\\d+)\" max=\"\\d+\" width=\"([\\d.]+)\""));
+        QMap<int, double> widths;
+        for (const auto& m : col.globalMatch(xml))
+            widths[m.captured(1).toInt()] = m.captured(2).toDouble();
+        QVERIFY(widths.value(8) > widths.value(10));
+    }
+
+    void printDetailsLinesAndDashes() {
+        auto results = test::numberedResults(7);
+        results[5].barcode.clear(); // skipped, but counted: no dashes after the 6th row
+        open(results);
+        screen->print_details();
+        QCOMPARE(fx->prompter.prompts.size(), 0u);
+        const QString text = pdfText(pdfPath);
+        QVERIFY(text.contains(QStringLiteral("All Patient results on file")));
+        QVERIFY(text.contains(QStringLiteral("Halvik KR7 records at")));
+        QVERIFY(QRegularExpression(QStringLiteral("Barcode +PV25 +Time")).match(text).hasMatch());
+        QVERIFY(
+            QRegularExpression(QStringLiteral("B0 +1.60 +01/03/26 00:00")).match(text).hasMatch());
+        QVERIFY(!text.contains(QStringLiteral("B5")));
+        QCOMPARE(text.count(QString(70, u'-')), 1);
+        QCOMPARE(text.count(QRegularExpression(QStringLiteral("\\bB\\d\\b"))), 6);
+    }
+
+    void printingStopsAtAThousandRows_data() {
+        QTest::addColumn<bool>("sheet");
+        QTest::newRow("plain printer") << false;
+        QTest::newRow("spreadsheet") << true;
+    }
+
+    void printingStopsAtAThousandRows() {
+        QFETCH(bool, sheet);
+        open(test::numberedResults(1500));
+        if (sheet)
+            screen->ExportGrid(true);
+        else
+            screen->print_details();
+        QCOMPARE(fx->prompter.prompts.size(), 0u);
+        const QString text = pdfText(pdfPath);
+        QVERIFY(text.contains(QStringLiteral("B999")));
+        QVERIFY(!text.contains(QStringLiteral("B1000")));
+        if (sheet) {
+            QVERIFY(text.contains(QStringLiteral("Page 9")));
+            QVERIFY(!text.contains(QStringLiteral("Page 10")));
+            QVERIFY(text.contains(QStringLiteral("05/03/26 10:30")));
+        } else {
+            QCOMPARE(text.count(QString(70, u'-')), 333);
+        }
+    }
+
+    void failuresAreReportedAndTheWindowComesBack_data() {
+        QTest::addColumn<QString>("action");
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QString>("description");
+        QTest::newRow("no printer") << "print"
+                                    << "print_details"
+                                    << "no default printer";
+        QTest::newRow("no printer for the sheet") << "sheet print"
+                                                  << "ExportGrid "
+                                                  << "no default printer";
+        QTest::newRow("CSV not writable") << "csv"
+                                          << "Export_CSV"
+                                          << "cannot be written";
+        QTest::newRow("no spreadsheet program") << "show"
+                                                << "ExportGrid "
+                                                << "No program";
+    }
+
+    void failuresAreReportedAndTheWindowComesBack() {
+        QFETCH(QString, action);
+        QFETCH(QString, name);
+        QFETCH(QString, description);
+        open(sixResults());
+        ExportTargets targets = desktopExportTargets();
+        targets.openDocument = [](const QUrl&) { return false; };
+        if (action.contains(u"print") && !QPrinterInfo::defaultPrinter().isNull())
+            QSKIP("this machine has a default printer");
+        screen->setExportTargets(targets);
+        if (action == u"csv")
+            QVERIFY(QDir().mkpath(screen->csvFileName()));
+        if (action == u"print")
+            screen->print_details();
+        else if (action == u"csv")
+            screen->Export_CSV();
+        else
+            screen->ExportGrid(action == u"sheet print");
+        verifyActionEndedWithError(name, description);
+    }
+};
+
+KR7_TEST_MAIN(TestResultsExport)
+#include "test_results_export.moc"
