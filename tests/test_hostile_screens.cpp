@@ -1,0 +1,125 @@
+// Texts that attack, typed and pasted into the screens: every free-text field of the
+// configuration screen and the message grid's text cells store them literally (shortened
+// only by the field's own limit) or refuse them; never executed, never a crash.
+
+#include "common_procs.h"
+#include "config_screen_test_support.h"
+#include "grid_editing.h"
+#include "grid_messages.h"
+#include "settings_table.h"
+
+#include <QClipboard>
+
+using namespace kr7;
+
+namespace {
+
+QStringList hostileTexts() {
+    return {QStringLiteral("O'Brien"),
+            QStringLiteral("'; DROP TABLE T_Samples; --"),
+            QStringLiteral("\" OR 1=1 --"),
+            QStringLiteral("; ; ;"),
+            QString(10000, u'x'),
+            QStringLiteral("tab\tbell\aescape\x1b"),
+            QStringLiteral("Вязкость 血浆粘度 لزوجة"),
+            QStringLiteral("\U0001F9EA tube")};
+}
+
+// Replaces the field's text with a paste, which the keyboard filter does not see.
+void pasteOver(QWidget* field, const QString& text) {
+    QApplication::clipboard()->setText(text);
+    QTest::keyClick(field, Qt::Key_A, Qt::ControlModifier);
+    QTest::keyClick(field, Qt::Key_V, Qt::ControlModifier);
+}
+
+int tableCount(const test::Fixture& fx) {
+    return int(fx.query(QStringLiteral("SELECT count(*) FROM sqlite_master WHERE type='table'"))
+                   .toNumber());
+}
+
+QString storedText(const config::Key& key) {
+    if (key.isParam())
+        return Get_PIC_Param_value(std::int16_t(key.param)).toText();
+    return (key.store == config::Key::Store::PcConfig ? Get_PC_Config_value(key.field)
+                                                      : Get_PIC_list_value(key.field))
+        .toText();
+}
+
+} // namespace
+
+class TestHostileScreens : public QObject {
+    Q_OBJECT
+
+  private slots:
+    void cleanup() { test::deleteTopLevelWindows(); }
+
+    void configurationScreenFreeTextFields() {
+        test::Fixture fx;
+        frm_config* screen = test::openActiveConfig();
+        QVERIFY(screen);
+        auto* dummy = screen->findChild<QWidget*>(QStringLiteral("cmd_dummy"));
+        const int tables = tableCount(fx);
+        int fields = 0;
+        for (const config::Setting& s : config::settings()) {
+            if (s.kind != config::Kind::Edit || s.edit.conversion != config::Conversion::Text)
+                continue;
+            auto* field = test::control(screen, s.name);
+            QVERIFY2(field, qPrintable(s.name));
+            ++fields;
+            for (const QString& text : hostileTexts()) {
+                QVERIFY(test::focusOn(field));
+                const QString before = field->text();
+                pasteOver(field, text);
+                // The paste is taken, shortened by the field's limit, or refused whole.
+                const QString shown = field->text();
+                QVERIFY2(text.startsWith(shown) || shown == before,
+                         qPrintable(s.name + QStringLiteral(": ") + shown.left(40)));
+                dummy->setFocus(Qt::TabFocusReason);
+                QTRY_VERIFY(dummy->hasFocus());
+                // Stored as the field shows it, or refused and the stored value shown again.
+                QCOMPARE(storedText(s.key), field->text());
+            }
+        }
+        QVERIFY(fields > 40);
+        QCOMPARE(tableCount(fx), tables);
+        for (const Prompt& p : fx.prompter.prompts)
+            QVERIFY2(p.title != QStringLiteral("Contact Support before continuing"),
+                     qPrintable(p.text));
+    }
+
+    void messageGridTextCells() {
+        test::Fixture fx;
+        Open_database();
+        auto* screen = openMessagesEditor(nullptr);
+        QTRY_COMPARE(QApplication::activeWindow(), screen);
+        auto* grid = screen->findChild<RecordGridView*>(QStringLiteral("iGrid_Messages"));
+        const int tables = tableCount(fx);
+        for (const char* key : {"ME_03", "ME_04"}) {
+            const int column = grid->grid().columnIndex(QString::fromLatin1(key));
+            for (const QString& text : hostileTexts()) {
+                grid->setFocus();
+                grid->setCurrentCell(0, column);
+                QTest::keyClick(grid, Qt::Key_F2);
+                QPointer<QLineEdit> editor = qobject_cast<QLineEdit*>(QApplication::focusWidget());
+                QVERIFY(editor);
+                pasteOver(editor, text);
+                QTest::keyClick(editor, Qt::Key_Return);
+                QTRY_VERIFY(!editor);
+                const QString shown = grid->grid().cellText(0, column);
+                QVERIFY(text.startsWith(shown));
+                const QString ref =
+                    grid->grid().cellText(0, grid->grid().columnIndex(QStringLiteral("ME_02")));
+                auto db = fx.openDatabase();
+                auto select = db.prepare(
+                    QStringLiteral("SELECT %1 FROM T_Messages WHERE ME_02 = ?1").arg(key));
+                select.bind(1, Value::text(ref));
+                QVERIFY(select.step());
+                QCOMPARE(select.columnText(0), shown);
+            }
+        }
+        QCOMPARE(tableCount(fx), tables);
+    }
+};
+
+KR7_TEST_MAIN(TestHostileScreens)
+#include "test_hostile_screens.moc"
