@@ -334,7 +334,7 @@ void grid_samples_all::layOutGrid() {
              resultColumns(Get_PC_Config_value(QStringLiteral("PC_42")).toText(),
                            Get_PC_Config_value(QStringLiteral("PC_43")).toText()))
             grid.addColumn(std::move(column));
-    grid.fill(Get_connection().prepare(kResultsQuery));
+    grid.fill(Get_connection().prepare(resultsQuery()));
     const auto at = [&](const char* key) { return grid.columnIndex(QString::fromLatin1(key)); };
     keys_ = {at("BARCODE"),    at("PV1_STRING"), at("PV2_STRING"),   at("PV1_NUMBER"),
              at("PV2_NUMBER"), at("RUNTIME"),    at("SYSTEM_NOTES"), at("LIMS_STR"),
@@ -524,6 +524,10 @@ void grid_samples_all::print_details() {
         onPrinter(
             [&](QPainter& painter, QPrinter& printer) { printDetails(painter, printer, results); });
     });
+}
+
+const QString& resultsQuery() {
+    return kResultsQuery;
 }
 
 QWidget* openResultsBrowser(QWidget* owner) {

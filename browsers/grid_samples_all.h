@@ -88,6 +88,9 @@ class grid_samples_all : public QWidget {
     ExportTargets targets_;
 };
 
+// The browser's query over both results tables, newest first.
+const QString& resultsQuery();
+
 // Makes the results browser for the configuration screen, runs its load and shows it.
 QWidget* openResultsBrowser(QWidget* owner);
 

@@ -43,16 +43,43 @@ int keyColumn(const RecordGridModel& grid, const char16_t* key) {
     return column;
 }
 
-void writeAll(QIODevice& out, QByteArray& pending) {
-    if (out.write(pending) != pending.size())
+void writeAll(QIODevice& out, QString& pending) {
+    const QByteArray bytes = pending.toUtf8();
+    if (out.write(bytes) != bytes.size())
         throw Error(errnum::FileError,
                     QStringLiteral("The file cannot be written: %1").arg(out.errorString()));
     pending.clear();
 }
 
-void appendLine(QByteArray& pending, const QStringList& fields) {
-    pending += csvLine(fields).toUtf8();
-    pending += "\r\n";
+bool needsQuotes(QStringView text) {
+    return std::any_of(text.begin(), text.end(),
+                       [](QChar c) { return c == u',' || c == u'"' || c == u'\n' || c == u'\r'; });
+}
+
+// One field, `prefix` and `text` together, quoted when it must be.
+void appendField(QString& line, QStringView prefix, QStringView text) {
+    if (!needsQuotes(prefix) && !needsQuotes(text)) {
+        line += prefix;
+        line += text;
+        return;
+    }
+    line += u'"';
+    for (QStringView part : {prefix, text})
+        for (const QChar c : part) {
+            if (c == u'"')
+                line += u'"';
+            line += c;
+        }
+    line += u'"';
+}
+
+bool looksLikeFormula(QStringView text) {
+    return !text.isEmpty() && kFormulaStarts.contains(text.front());
+}
+
+void appendLine(QString& pending, const QStringList& fields) {
+    pending += csvLine(fields);
+    pending += QStringLiteral("\r\n");
 }
 
 // Text placed at character columns of a fixed-pitch font, line after line, on as many pages
@@ -145,19 +172,23 @@ void writeCsv(QIODevice& out, const ResultsExport& results) {
         columns[i] = keyColumn(grid, kCsvKeys[i]);
         titles << grid.column(columns[i]).title;
     }
-    QByteArray pending;
+    QString pending;
     appendLine(pending, {kResultsHeading});
     appendLine(pending, {results.printTitle});
     appendLine(pending, {});
     appendLine(pending, titles);
     int done = 0;
+    const QString apostrophe = QStringLiteral("'");
     for (const int row : results.rows) {
-        QStringList fields;
-        for (const int column : columns)
-            fields << grid.cellText(row, column);
-        fields.front().prepend(u'\''); // the barcode stays text, leading zeros and all
-        fields.back() = formulaSafe(fields.back());
-        appendLine(pending, fields);
+        for (std::size_t i = 0; i < columns.size(); ++i) {
+            const QString text = grid.cellText(row, columns[i]);
+            // The barcode stays text, leading zeros and all; so does a note like a formula.
+            const bool keepText = i == 0 || (i == columns.size() - 1 && looksLikeFormula(text));
+            if (i > 0)
+                pending += u',';
+            appendField(pending, keepText ? QStringView(apostrophe) : QStringView(), text);
+        }
+        pending += QStringLiteral("\r\n");
         if (++done % kRowsPerChunk == 0)
             writeAll(out, pending);
         results.rowDone(done);

@@ -1,0 +1,92 @@
+// The results browser on the install folder's database (KR7_HOME): the time from opening it
+// until its grid has painted its first screen, each of the two clicks that hide and show the
+// patient results again, the CSV file of the first 60,000 rows, and the process's peak
+// memory. bench/results_bench.sh makes the databases and the baselines and runs this.
+//
+//   results_bench           the measurements, one "name seconds" line each
+//   results_bench --query   the browser's query, for the baseline
+
+#include "clock.h"
+#include "database.h"
+#include "grid_samples_all.h"
+#include "guarded_application.h"
+#include "prompter.h"
+#include "record_grid_view.h"
+#include "services.h"
+
+#include <QCheckBox>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QRegularExpression>
+#include <QTextStream>
+#include <cstdio>
+
+using namespace kr7;
+
+namespace {
+
+// Any message box would stop the measurement: its text goes to the output instead.
+class PrintingPrompter : public Prompter {
+  public:
+    Answer ask(const Prompt& prompt) override {
+        std::fprintf(stderr, "message: %s\n", qPrintable(prompt.text));
+        return prompt.buttons == Buttons::AbortRetryIgnore ? Answer::Ignore : Answer::Ok;
+    }
+};
+
+double peakMemoryMiB() {
+    QFile status(QStringLiteral("/proc/self/status"));
+    if (!status.open(QIODevice::ReadOnly))
+        return -1;
+    const auto match = QRegularExpression(QStringLiteral(R"(VmHWM:\s+(\d+) kB)"))
+                           .match(QString::fromLatin1(status.readAll()));
+    return match.hasMatch() ? match.captured(1).toDouble() / 1024 : -1;
+}
+
+template <class F> double seconds(F&& work) {
+    QElapsedTimer timer;
+    timer.start();
+    work();
+    return timer.nsecsElapsed() / 1e9;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    if (argc > 1 && QByteArray(argv[1]) == "--query") {
+        std::printf("%s\n", qPrintable(resultsQuery()));
+        return 0;
+    }
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    GuardedApplication app(argc, argv);
+    PrintingPrompter prompter;
+    SystemClock clock;
+    services().prompter = &prompter;
+    services().clock = &clock;
+    Open_database();
+    QTextStream out(stdout);
+
+    grid_samples_all* screen = nullptr;
+    const double open = seconds([&] {
+        screen = static_cast<grid_samples_all*>(openResultsBrowser(nullptr));
+        screen->findChild<RecordGridView*>()->viewport()->grab();
+    });
+    auto* patient = screen->findChild<QCheckBox*>(QStringLiteral("chk_patient"));
+    const auto toggle = [&] {
+        patient->click();
+        screen->findChild<RecordGridView*>()->viewport()->grab();
+    };
+    const double hide = seconds(toggle);
+    const double show = seconds(toggle);
+    const double csv = seconds([&] { screen->Export_CSV(); });
+    QFile::remove(screen->csvFileName());
+
+    out << "rows " << screen->findChild<RecordGridView*>()->grid().gridRowCount() << Qt::endl;
+    out << "open " << open << Qt::endl;
+    out << "hide " << hide << Qt::endl;
+    out << "show " << show << Qt::endl;
+    out << "csv " << csv << Qt::endl;
+    out << "peak_mib " << peakMemoryMiB() << Qt::endl;
+    delete screen;
+    return 0;
+}
