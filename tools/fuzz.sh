@@ -12,7 +12,7 @@ if ! command -v clang++-16 >/dev/null || ! ls /usr/lib/llvm-16/lib/clang/16/lib/
     DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends clang-16 libclang-rt-16-dev
 fi
 
-targets=(fuzz_numbers fuzz_dates fuzz_pic_param)
+targets=(fuzz_numbers fuzz_dates fuzz_pic_param fuzz_csv)
 CC=clang-16 CXX=clang++-16 cmake -S . -B build-fuzz -DKR7_FUZZ=ON -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 cmake --build build-fuzz -j "$(nproc)" --target "${targets[@]}"
 
