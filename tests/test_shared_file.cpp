@@ -2,6 +2,7 @@
 // be lost, under lock contention or when either is killed mid-write.
 
 #include "common_procs.h"
+#include "config_screen_test_support.h"
 #include "database.h"
 #include "errors.h"
 #include "install_folder.h"
@@ -127,6 +128,47 @@ class TestSharedFile : public QObject {
         QCOMPARE(Get_PIC_Param_value(10).toText(), QString::number(lastParam));
         verifyInstrumentWrites(fx, instrument);
         verifyInstrumentWrites(fx, slowInstrument);
+        verifyIntegrity(fx);
+    }
+
+    // The same through the configuration screen: what the user typed and left is what is
+    // stored, field by field, while the instrument writes.
+    void screenEditsLoseNothingUnderContention() {
+        test::Fixture fx;
+        SystemClock realClock;
+        services().clock = &realClock;
+        frm_config* screen = test::openActiveConfig();
+        QVERIFY(screen);
+        const QStringList names = {QStringLiteral("txt_site_name"), QStringLiteral("txt_KR7_Name"),
+                                   QStringLiteral("txt_params(10)"),
+                                   QStringLiteral("txt_timer_name(3)")};
+        QProcess sim, slowSim;
+        startSim(sim, 5000, 5);
+        startSim(slowSim, 5000, 6, true);
+        int edits = 0;
+        std::map<QString, QString> lastTyped;
+        while (sim.state() != QProcess::NotRunning) {
+            const QString& name = names[edits % names.size()];
+            auto* field = test::control(screen, name);
+            QVERIFY(test::focusOn(field));
+            const QString text = QString::number(1000 + edits++);
+            test::retype(field, text);
+            QTest::keyClick(field, Qt::Key_Return); // commits on the way to cmd_dummy
+            lastTyped[name] = text;
+            sim.waitForFinished(1);
+        }
+        QVERIFY(slowSim.waitForFinished());
+        test::deleteTopLevelWindows();
+        qInfo("screen edits committed under contention: %d", edits);
+        QCOMPARE(Get_PC_Config_value(QStringLiteral("PC_02")).toText(),
+                 lastTyped[QStringLiteral("txt_site_name")]);
+        QCOMPARE(Get_PIC_list_value(QStringLiteral("PI_30")).toText(),
+                 lastTyped[QStringLiteral("txt_KR7_Name")]);
+        QCOMPARE(Get_PIC_Param_value(10).toText(), lastTyped[QStringLiteral("txt_params(10)")]);
+        QCOMPARE(Get_PC_Config_value(QStringLiteral("PC_75")).toText(),
+                 lastTyped[QStringLiteral("txt_timer_name(3)")]);
+        QVERIFY(fx.prompter.prompts.empty());
+        verifyInstrumentWrites(fx, readAcknowledged(sim.readAllStandardOutput()));
         verifyIntegrity(fx);
     }
 
