@@ -160,6 +160,13 @@ std::optional<Value> grid_calibrants::ig_calibrants_BeforeCommitEdit(int row, in
     return state->drained;
 }
 
+// A cell editor still open when the window goes loses its focus while the window's children
+// are deleted, and would commit into a screen already half destroyed.
+grid_calibrants::~grid_calibrants() {
+    ig_calibrants_->grid().setBeforeCommit(nullptr);
+    ig_calibrants_->grid().setEditRequest(nullptr);
+}
+
 QWidget* openCalibrantRecords(QWidget* owner) {
     auto* screen = new grid_calibrants(owner);
     screen->Form_Load();

@@ -16,6 +16,7 @@ class grid_calibrants : public QWidget {
   public:
     // A Qt::Window child of `owner`, deleted when it closes.
     explicit grid_calibrants(QWidget* owner);
+    ~grid_calibrants() override;
 
     void Form_Load();
 

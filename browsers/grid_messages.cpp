@@ -426,6 +426,13 @@ void grid_Messages::txt_new_message_LostFocus() {
     iGrid_Messages_->setFocus();
 }
 
+// A cell editor still open when the window goes loses its focus while the window's children
+// are deleted, and would commit into a screen already half destroyed.
+grid_Messages::~grid_Messages() {
+    iGrid_Messages_->grid().setBeforeCommit(nullptr);
+    iGrid_Messages_->grid().setEditRequest(nullptr);
+}
+
 QWidget* openMessagesEditor(QWidget* owner) {
     auto* screen = new grid_Messages(owner);
     screen->Form_Load();

@@ -23,6 +23,7 @@ class grid_Messages : public QWidget {
 
     // A Qt::Window child of `owner`, deleted when it closes.
     explicit grid_Messages(QWidget* owner);
+    ~grid_Messages() override;
 
     void Form_Load();
     // Enables or disables both entry boxes, empties them and hides the "already on file"
