@@ -290,7 +290,11 @@ grid_samples_all::grid_samples_all(QWidget* owner)
         [this](int row, int column, CellLook& look) { lookOfCell(row, column, look); });
 }
 
-grid_samples_all::~grid_samples_all() = default;
+// The grid outlives this part of the screen while the window's children are deleted; a cell
+// drawn then must not ask the screen for its look.
+grid_samples_all::~grid_samples_all() {
+    ig_samples_all_->grid().setLookHook(nullptr);
+}
 
 void grid_samples_all::Form_Load() {
     const Trap trap(kScreenName + QStringLiteral("form_load"));
