@@ -7,6 +7,7 @@
 #include <cmath>
 #include <limits>
 #include <string>
+#include <string_view>
 
 namespace kr7::conv {
 
@@ -226,7 +227,35 @@ QString formatNumber(double x, QStringView pattern) {
     return fixedDecimals(x, point < 0 ? 0 : int(pattern.size() - point - 1));
 }
 
+namespace {
+
+// The exact stored form "yyyy-MM-dd HH:mm:ss", read without a regular expression: every
+// date cell of every exported or shown result passes through here.
+std::optional<QDateTime> readStoredDate(QStringView t) {
+    static constexpr std::string_view shape = "dddd-dd-dd dd:dd:dd";
+    if (t.size() != qsizetype(shape.size()))
+        return std::nullopt;
+    for (std::size_t i = 0; i < shape.size(); ++i)
+        if (shape[i] == 'd' ? !isDigit(t[qsizetype(i)]) : t[qsizetype(i)] != QChar(shape[i]))
+            return std::nullopt;
+    const auto number = [&](qsizetype from, qsizetype length) {
+        int n = 0;
+        for (qsizetype i = from; i < from + length; ++i)
+            n = n * 10 + (t[i].unicode() - u'0');
+        return n;
+    };
+    const QDate date(number(0, 4), number(5, 2), number(8, 2));
+    const QTime time(number(11, 2), number(14, 2), number(17, 2));
+    if (!date.isValid() || !time.isValid())
+        return std::nullopt;
+    return naiveDateTime(date, time);
+}
+
+} // namespace
+
 std::optional<QDateTime> readDate(QStringView text) {
+    if (auto date = readStoredDate(text))
+        return date;
     static const QRegularExpression stored(
         QStringLiteral(R"(^(\d{4})-(\d{1,2})-(\d{1,2})(?:[ T](\d{1,2}):(\d{2})(?::(\d{2}))?)?$)"));
     static const QRegularExpression dayFirst(QStringLiteral(
