@@ -14,27 +14,11 @@ using namespace kr7;
 
 namespace {
 
-QStringList hostileTexts() {
-    return {QStringLiteral("O'Brien"),
-            QStringLiteral("'; DROP TABLE T_Samples; --"),
-            QStringLiteral("\" OR 1=1 --"),
-            QStringLiteral("; ; ;"),
-            QString(10000, u'x'),
-            QStringLiteral("tab\tbell\aescape\x1b"),
-            QStringLiteral("Вязкость 血浆粘度 لزوجة"),
-            QStringLiteral("\U0001F9EA tube")};
-}
-
 // Replaces the field's text with a paste, which the keyboard filter does not see.
 void pasteOver(QWidget* field, const QString& text) {
     QApplication::clipboard()->setText(text);
     QTest::keyClick(field, Qt::Key_A, Qt::ControlModifier);
     QTest::keyClick(field, Qt::Key_V, Qt::ControlModifier);
-}
-
-int tableCount(const test::Fixture& fx) {
-    return int(fx.query(QStringLiteral("SELECT count(*) FROM sqlite_master WHERE type='table'"))
-                   .toNumber());
 }
 
 QString storedText(const config::Key& key) {
@@ -58,7 +42,7 @@ class TestHostileScreens : public QObject {
         frm_config* screen = test::openActiveConfig();
         QVERIFY(screen);
         auto* dummy = screen->findChild<QWidget*>(QStringLiteral("cmd_dummy"));
-        const int tables = tableCount(fx);
+        const int tables = test::tableCount(fx);
         int fields = 0;
         for (const config::Setting& s : config::settings()) {
             if (s.kind != config::Kind::Edit || s.edit.conversion != config::Conversion::Text)
@@ -66,7 +50,7 @@ class TestHostileScreens : public QObject {
             auto* field = test::control(screen, s.name);
             QVERIFY2(field, qPrintable(s.name));
             ++fields;
-            for (const QString& text : hostileTexts()) {
+            for (const QString& text : test::hostileTexts()) {
                 QVERIFY(test::focusOn(field));
                 const QString before = field->text();
                 pasteOver(field, text);
@@ -81,7 +65,7 @@ class TestHostileScreens : public QObject {
             }
         }
         QVERIFY(fields > 40);
-        QCOMPARE(tableCount(fx), tables);
+        QCOMPARE(test::tableCount(fx), tables);
         for (const Prompt& p : fx.prompter.prompts)
             QVERIFY2(p.title != QStringLiteral("Contact Support before continuing"),
                      qPrintable(p.text));
@@ -93,10 +77,10 @@ class TestHostileScreens : public QObject {
         auto* screen = openMessagesEditor(nullptr);
         QTRY_COMPARE(QApplication::activeWindow(), screen);
         auto* grid = screen->findChild<RecordGridView*>(QStringLiteral("iGrid_Messages"));
-        const int tables = tableCount(fx);
+        const int tables = test::tableCount(fx);
         for (const char* key : {"ME_03", "ME_04"}) {
             const int column = grid->grid().columnIndex(QString::fromLatin1(key));
-            for (const QString& text : hostileTexts()) {
+            for (const QString& text : test::hostileTexts()) {
                 grid->setFocus();
                 grid->setCurrentCell(0, column);
                 QTest::keyClick(grid, Qt::Key_F2);
@@ -117,7 +101,7 @@ class TestHostileScreens : public QObject {
                 QCOMPARE(select.columnText(0), shown);
             }
         }
-        QCOMPARE(tableCount(fx), tables);
+        QCOMPARE(test::tableCount(fx), tables);
     }
 };
 

@@ -35,6 +35,24 @@ void FixedClock::sleep(std::chrono::milliseconds duration) {
     slept += duration;
 }
 
+QStringList hostileTexts() {
+    return {QStringLiteral("O'Brien"),
+            QStringLiteral("'; DROP TABLE T_Samples; --"),
+            QStringLiteral("\" OR 1=1 --"),
+            QStringLiteral("x'); DELETE FROM T_PC_Configuration; SELECT ('"),
+            QStringLiteral("; ; ;"),
+            QStringLiteral("%s%n%x\\0"),
+            QString(10000, u'x'),
+            QStringLiteral("tab\tbell\aescape\x1b"),
+            QStringLiteral("Вязкость плазмы 血浆粘度 لزوجة"),
+            QStringLiteral("\U0001F9EA tube")};
+}
+
+int tableCount(const Fixture& fx) {
+    return int(fx.query(QStringLiteral("SELECT count(*) FROM sqlite_master WHERE type='table'"))
+                   .toNumber());
+}
+
 QDateTime at(int year, int month, int day, int hour, int minute, int second) {
     return conv::naiveDateTime(QDate(year, month, day), QTime(hour, minute, second));
 }

@@ -28,6 +28,8 @@ class RecordingPrompter : public Prompter {
 };
 
 // A clock that stands still until a test moves it; sleeping only counts.
+class Fixture;
+
 class FixedClock : public Clock {
   public:
     QDateTime now() const override { return now_; }
@@ -40,6 +42,13 @@ class FixedClock : public Clock {
   private:
     QDateTime now_;
 };
+
+// Texts that attack: quotes, SQL, a 10,000-character text, control characters, non-Latin
+// letters and a character outside the basic plane. All of them fit a one-line field.
+QStringList hostileTexts();
+
+// How many tables the database holds: a text that ran as SQL would change it.
+int tableCount(const Fixture& fx);
 
 // A naive date-time, as the program keeps them.
 QDateTime at(int year, int month, int day, int hour = 0, int minute = 0, int second = 0);
