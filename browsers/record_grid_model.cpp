@@ -101,13 +101,13 @@ int RecordGridModel::addColumn(GridColumn column) {
 
 int RecordGridModel::columnIndex(QStringView key) const {
     const auto it = std::find_if(columns_.begin(), columns_.end(), [&](const Cells& c) {
-        return c.spec.key.compare(key, Qt::CaseInsensitive) == 0;
+        return c.definition.key.compare(key, Qt::CaseInsensitive) == 0;
     });
     return it == columns_.end() ? -1 : int(it - columns_.begin());
 }
 
 void RecordGridModel::setColumnStyle(int index, const CellStyle& style) {
-    columns_[std::size_t(index)].spec.style = style;
+    columns_[std::size_t(index)].definition.style = style;
     if (!redraw_)
         return;
     emit headerDataChanged(Qt::Horizontal, index, index);
@@ -118,20 +118,20 @@ void RecordGridModel::setColumnStyle(int index, const CellStyle& style) {
 // Widths and visibility are the view's business: a reset would lose the current cell and an
 // open editor, which a window resize must not.
 void RecordGridModel::setColumnWidth(int index, int width) {
-    columns_[std::size_t(index)].spec.width = width;
+    columns_[std::size_t(index)].definition.width = width;
     emit columnLayoutChanged();
 }
 
 void RecordGridModel::setColumnVisible(int index, bool visible) {
-    columns_[std::size_t(index)].spec.visible = visible;
+    columns_[std::size_t(index)].definition.visible = visible;
     emit columnLayoutChanged();
 }
 
 int RecordGridModel::visibleColumnsWidth() const {
     int sum = 0;
     for (const Cells& c : columns_)
-        if (c.spec.visible)
-            sum += c.spec.width;
+        if (c.definition.visible)
+            sum += c.definition.width;
     return sum;
 }
 

@@ -71,7 +71,7 @@ class RecordGridModel : public QAbstractTableModel {
 
     int addColumn(GridColumn column);
     int columnIndex(QStringView key) const;
-    const GridColumn& column(int index) const { return columns_[std::size_t(index)].spec; }
+    const GridColumn& column(int index) const { return columns_[std::size_t(index)].definition; }
     void setColumnStyle(int index, const CellStyle& style);
     void setColumnWidth(int index, int width);
     void setColumnVisible(int index, bool visible);
@@ -114,7 +114,7 @@ class RecordGridModel : public QAbstractTableModel {
   private:
     enum class CellKind : std::uint8_t { Null, Whole, Floating, Text };
     struct Cells {
-        GridColumn spec;
+        GridColumn definition;
         std::vector<CellKind> kinds;
         std::vector<std::uint64_t> payloads;
     };
