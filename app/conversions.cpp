@@ -83,8 +83,10 @@ std::string leadingNumberText(QStringView text) {
         out.pop_back();
     if (out.empty() || out == "-")
         return "0";
-    if (out.front() == '.' || (out.size() > 1 && out[0] == '-' && out[1] == '.'))
-        out.insert(out.front() == '-' ? 1 : 0, "0");
+    if (out.front() == '.')
+        out = "0" + out;
+    else if (out.size() > 1 && out[0] == '-' && out[1] == '.')
+        out = "-0" + out.substr(1);
     return out;
 }
 
