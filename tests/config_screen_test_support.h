@@ -93,13 +93,4 @@ inline QString promptLine(QWidget* screen) {
     return screen->findChild<QLabel*>(QStringLiteral("StatusBar1_Panel1"))->text();
 }
 
-// Screens the configuration screen owns go with it: each window is deleted once.
-inline void deleteTopLevelWindows() {
-    QList<QPointer<QWidget>> windows;
-    for (QWidget* w : QApplication::topLevelWidgets())
-        windows << w;
-    for (const QPointer<QWidget>& w : windows)
-        delete w.data();
-}
-
 } // namespace kr7::test

@@ -90,10 +90,7 @@ class TestDamagedDatabase : public QObject {
     Q_OBJECT
 
   private slots:
-    void cleanup() {
-        for (QWidget* w : QApplication::topLevelWidgets())
-            delete w;
-    }
+    void cleanup() { test::deleteTopLevelWindows(); }
 
     void startUpOnADamagedDatabase_data() {
         QTest::addColumn<Damage>("damageDone");

@@ -73,8 +73,7 @@ class TestGridCalibrants : public QObject {
     }
 
     void cleanup() {
-        for (QWidget* w : QApplication::topLevelWidgets())
-            delete w;
+        test::deleteTopLevelWindows();
         fx.reset();
     }
 

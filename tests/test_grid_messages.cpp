@@ -96,8 +96,7 @@ class TestGridMessages : public QObject {
     }
 
     void cleanup() {
-        for (QWidget* w : QApplication::topLevelWidgets())
-            delete w;
+        test::deleteTopLevelWindows();
         fx.reset();
     }
 

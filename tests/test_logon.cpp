@@ -56,10 +56,7 @@ class TestLogon : public QObject {
     Q_OBJECT
 
   private slots:
-    void cleanup() {
-        for (QWidget* w : QApplication::topLevelWidgets())
-            delete w;
-    }
+    void cleanup() { test::deleteTopLevelWindows(); }
 
     void missingDatabaseEndsWithItsMessageEvenBesideASecondCopy() {
         test::Fixture fx(false);

@@ -8,7 +8,9 @@
 #include "seed.h"
 #include "services.h"
 
+#include <QApplication>
 #include <QFile>
+#include <QPointer>
 
 namespace kr7::test {
 
@@ -51,6 +53,14 @@ QStringList hostileTexts() {
 int tableCount(const Fixture& fx) {
     return int(fx.query(QStringLiteral("SELECT count(*) FROM sqlite_master WHERE type='table'"))
                    .toNumber());
+}
+
+void deleteTopLevelWindows() {
+    QList<QPointer<QWidget>> windows;
+    for (QWidget* w : QApplication::topLevelWidgets())
+        windows << w;
+    for (const QPointer<QWidget>& w : windows)
+        delete w.data();
 }
 
 QDateTime at(int year, int month, int day, int hour, int minute, int second) {

@@ -50,6 +50,10 @@ QStringList hostileTexts();
 // How many tables the database holds: a text that ran as SQL would change it.
 int tableCount(const Fixture& fx);
 
+// Deletes every top-level window; a window owned by another goes with its owner, so each
+// is deleted once.
+void deleteTopLevelWindows();
+
 // A naive date-time, as the program keeps them.
 QDateTime at(int year, int month, int day, int hour = 0, int minute = 0, int second = 0);
 
