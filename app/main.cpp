@@ -7,6 +7,7 @@
 #include "grid_messages.h"
 #include "grid_samples_all.h"
 #include "guarded_application.h"
+#include "platform.h"
 #include "prompter.h"
 #include "services.h"
 
@@ -29,6 +30,7 @@ void openConfigScreenWithItsScreens() {
 } // namespace
 
 int main(int argc, char** argv) {
+    kr7::platform::keepNewFilesWithinGroup();
     kr7::GuardedApplication app(argc, argv);
     kr7::QtPrompter prompter;
     kr7::SystemClock clock;

@@ -7,6 +7,9 @@ cd "$(dirname "$0")/.."
 packages=(g++ cmake make pkgconf qt6-base-dev libsqlite3-dev libxlsxwriter-dev zlib1g-dev
           clang-format sqlite3 poppler-utils unzip xvfb xauth fonts-dejavu-core)
 
+# Making and checking the Debian package needs these as well.
+packaging_packages=(dpkg-dev lintian debootstrap desktop-file-utils appstream)
+
 install_packages() {
     local sudo=""
     [ "$(id -u)" = 0 ] || sudo=sudo
@@ -43,8 +46,19 @@ sanitize)
     build build-sanitize -DKR7_SANITIZE=ON -DCMAKE_BUILD_TYPE=Debug
     cd build-sanitize && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j "$(nproc)"
     ;;
+package)
+    packages+=("${packaging_packages[@]}")
+    install_packages
+    build build
+    cmake --build build --target package
+    ;;
+package-check)
+    packages+=("${packaging_packages[@]}")
+    install_packages
+    exec tools/package-check.sh
+    ;;
 *)
-    echo "usage: tools/dev.sh demo|test|sanitize" >&2
+    echo "usage: tools/dev.sh demo|test|sanitize|package|package-check" >&2
     exit 2
     ;;
 esac

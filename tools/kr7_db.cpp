@@ -4,10 +4,12 @@
 #include "database.h"
 #include "errors.h"
 #include "install_folder.h"
+#include "platform.h"
 #include "seed.h"
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <cstdio>
 #include <optional>
@@ -37,14 +39,65 @@ std::optional<long long> wholeArgument(const QString& text, long long max) {
     return value;
 }
 
+const QString kSiteGroup = QStringLiteral("kr7");
+
+kr7::Error cannotInit(const QString& why) {
+    return kr7::Error(kr7::errnum::FileError, why);
+}
+
+void giveToSiteGroup(const QString& path, unsigned mode) {
+    const QString why = kr7::platform::giveToGroup(path, kSiteGroup, mode);
+    if (!why.isEmpty())
+        throw cannotInit(
+            QStringLiteral("cannot give %1 to the group %2: %3").arg(path, kSiteGroup, why));
+}
+
+// The database is made under a name of its own and renamed into place once complete, so
+// that a failure part way leaves no half-made database behind.
+void createDatabaseWhole(const QString& path, bool demo) {
+    const QString partial = path + QStringLiteral(".partial");
+    QFile::remove(partial);
+    try {
+        kr7::seed::createDatabase(partial, {demo, kr7::SystemClock().now()});
+    } catch (...) {
+        QFile::remove(partial);
+        throw;
+    }
+    if (!QFile::rename(partial, path)) {
+        QFile::remove(partial);
+        throw cannotInit(QStringLiteral("cannot create ") + path);
+    }
+}
+
+// Run as root, init sets the folder up for the whole site: the group kr7 owns it (new
+// files inherit the group), its members may read and write, nobody else may look in.
 int init(bool demo) {
     const QString folder = kr7::files::installFolder();
-    if (!QDir().mkpath(folder))
-        throw kr7::Error(kr7::errnum::FileError, QStringLiteral("cannot create ") + folder);
-    kr7::seed::createDatabase(kr7::files::databaseFile(), {demo, kr7::SystemClock().now()});
+    const QString database = kr7::files::databaseFile();
+    const bool forSite = kr7::platform::isAdministrator();
+    if (forSite && !kr7::platform::groupExists(kSiteGroup))
+        throw cannotInit(QStringLiteral("the group %1 does not exist: install the kr7-data "
+                                        "package, or create the group with "
+                                        "\"addgroup --system %1\"")
+                             .arg(kSiteGroup));
+    if (QFileInfo::exists(database))
+        throw cannotInit(QStringLiteral("%1 already exists; it is left as it is").arg(database));
+    if (!QDir().mkpath(folder) || !QFileInfo(folder).isWritable())
+        throw cannotInit(QStringLiteral("cannot write in %1: run \"kr7-db init\" as root, or "
+                                        "as a member of the group %2 that owns the folder")
+                             .arg(folder, kSiteGroup));
+    if (forSite)
+        giveToSiteGroup(folder, 02770);
+    createDatabaseWhole(database, demo);
+    if (forSite) {
+        QFile log(kr7::files::errorLogFile());
+        log.open(QIODevice::Append);
+        log.close();
+        giveToSiteGroup(database, 0660);
+        giveToSiteGroup(kr7::files::errorLogFile(), 0660);
+    }
     say(QStringLiteral("created %1%2")
-            .arg(kr7::files::databaseFile(),
-                 demo ? QStringLiteral(" with demo records") : QString()));
+            .arg(database, demo ? QStringLiteral(" with demo records") : QString()));
     return 0;
 }
 
@@ -93,6 +146,7 @@ int run(const QStringList& args) {
 } // namespace
 
 int main(int argc, char** argv) {
+    kr7::platform::keepNewFilesWithinGroup();
     QCoreApplication app(argc, argv);
     QStringList args = app.arguments();
     args.removeFirst();

@@ -1,0 +1,22 @@
+#pragma once
+
+#include <QString>
+
+// The few things that differ between Windows and the POSIX systems; every call into the
+// operating system's own interface lives behind these.
+namespace kr7::platform {
+
+// Files this program makes hold patient data: the site's group may read and write them,
+// nobody else may read them.
+void keepNewFilesWithinGroup();
+
+// Whether the process may hand folders and files to another group (root on POSIX).
+bool isAdministrator();
+
+bool groupExists(const QString& group);
+
+// Gives `path` to `group` with the permission bits `mode` (e.g. 02770). Returns the reason
+// when that fails, an empty text when it worked.
+QString giveToGroup(const QString& path, const QString& group, unsigned mode);
+
+} // namespace kr7::platform
