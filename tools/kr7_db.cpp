@@ -1,5 +1,6 @@
 // kr7-db: creates, fills and checks the shared database in the install folder.
 
+#include "audit.h"
 #include "clock.h"
 #include "database.h"
 #include "errors.h"
@@ -20,6 +21,7 @@ const char* const kUsage =
     "usage: kr7-db init [--demo]       create the database in the install folder\n"
     "       kr7-db seed-results N [SEED] append N synthetic results (for benchmarks)\n"
     "       kr7-db check               run the database's integrity check\n"
+    "       kr7-db verify-audit        check the audit trail's hash chain\n"
     "The install folder is KR7_HOME when set, otherwise the program's fixed folder.\n";
 
 int usage() {
@@ -74,7 +76,11 @@ void createDatabaseWhole(const QString& path, bool demo) {
 int init(bool demo) {
     const QString folder = kr7::files::installFolder();
     const QString database = kr7::files::databaseFile();
-    const bool forSite = kr7::platform::isAdministrator();
+    // A folder of KR7_HOME's (a demo, a test) is set up for the site only where the group
+    // exists; the real install folder always is.
+    const bool forSite =
+        kr7::platform::isAdministrator() &&
+        (kr7::platform::groupExists(kSiteGroup) || qEnvironmentVariableIsEmpty("KR7_HOME"));
     if (forSite && !kr7::platform::groupExists(kSiteGroup))
         throw cannotInit(QStringLiteral("the group %1 does not exist: install the kr7-data "
                                         "package, or create the group with "
@@ -127,6 +133,19 @@ int check() {
     return ok ? 0 : 1;
 }
 
+int verifyAudit() {
+    auto db = openExisting();
+    const kr7::audit::Verdict verdict = kr7::audit::verify(db);
+    if (!verdict.intact()) {
+        say(QStringLiteral("audit trail altered at row %1: %2")
+                .arg(verdict.alteredAt)
+                .arg(verdict.why));
+        return 1;
+    }
+    say(QStringLiteral("audit trail ok: %1 rows").arg(verdict.rows));
+    return 0;
+}
+
 int run(const QStringList& args) {
     if (args.size() == 1 && args[0] == u"init")
         return init(false);
@@ -134,6 +153,8 @@ int run(const QStringList& args) {
         return init(true);
     if (args.size() == 1 && args[0] == u"check")
         return check();
+    if (args.size() == 1 && args[0] == u"verify-audit")
+        return verifyAudit();
     if ((args.size() == 2 || args.size() == 3) && args[0] == u"seed-results") {
         const auto count = wholeArgument(args[1], 100'000'000);
         const auto seed = args.size() == 3 ? wholeArgument(args[2], 0xffffffffLL) : 1LL;
