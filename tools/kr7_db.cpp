@@ -74,7 +74,11 @@ void createDatabaseWhole(const QString& path, bool demo) {
 int init(bool demo) {
     const QString folder = kr7::files::installFolder();
     const QString database = kr7::files::databaseFile();
-    const bool forSite = kr7::platform::isAdministrator();
+    // A folder of KR7_HOME's (a demo, a test) is set up for the site only where the group
+    // exists; the real install folder always is.
+    const bool forSite =
+        kr7::platform::isAdministrator() &&
+        (kr7::platform::groupExists(kSiteGroup) || qEnvironmentVariableIsEmpty("KR7_HOME"));
     if (forSite && !kr7::platform::groupExists(kSiteGroup))
         throw cannotInit(QStringLiteral("the group %1 does not exist: install the kr7-data "
                                         "package, or create the group with "
