@@ -119,14 +119,10 @@ bool update_PIC_Param_value(std::int16_t number, const Value& value) {
     const auto encoded = encodePicParam(value);
     if (!encoded)
         return false;
-    const Value entered = store::fitForField(
-        store::columnOf(schema::PIC_Params, QStringLiteral("PIC_03")), encoded->entered);
-    sql::Database& db = Get_connection();
-    sql::inWriteTransaction(db, [&] {
-        db.prepare(
-              QStringLiteral("UPDATE T_PIC_Params SET PIC_03 = ?1, PIC_04 = ?2 WHERE rowid = ?3"))
-            .bindAll({entered, Value::text(encoded->hex), Value::whole(*row)})
-            .run();
+    const store::Record param{schema::PIC_Params, QStringLiteral("PIC_01"), Value::whole(number)};
+    store::change(Get_connection(), [&](store::Changes& changes) {
+        changes.setField(param, QStringLiteral("PIC_03"), encoded->entered);
+        changes.setField(param, QStringLiteral("PIC_04"), Value::text(encoded->hex));
     });
     return true;
 }

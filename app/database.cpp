@@ -1,5 +1,6 @@
 #include "database.h"
 
+#include "audit.h"
 #include "conversions.h"
 #include "errors.h"
 #include "install_folder.h"
@@ -54,6 +55,16 @@ Value fitNumber(const schema::Column& column, double number) {
     return Value::floating(number);
 }
 
+// A file made before the trail existed gets it now. When that cannot be done (a read-only
+// file, the instrument holding the write lock) the program still starts: the first change
+// tries again inside its own transaction and, failing, is refused with the error box.
+void addAuditTrailToOlderFile(sql::Database& db) {
+    try {
+        sql::inWriteTransaction(db, [&] { audit::ensureTrail(db); });
+    } catch (const Error&) {
+    }
+}
+
 } // namespace
 
 void Open_database() {
@@ -64,6 +75,7 @@ void Open_database() {
         auto count = connection->prepare(QStringLiteral("SELECT count(*) FROM ") + quoted(table));
         count.step();
     }
+    addAuditTrailToOlderFile(*connection);
 }
 
 sql::Database& Get_connection() {
@@ -182,17 +194,116 @@ Value readFirstRecord(sql::Database& db, const QString& table, const QString& fi
 
 void writeFirstRecord(sql::Database& db, const QString& table, const QString& field,
                       const Value& value) {
-    const schema::Column& column = columnOf(table, field);
+    change(db, [&](Changes& changes) { changes.setField({table, {}, {}}, field, value); });
+}
+
+namespace {
+
+// Where a record is, as SQL: the rowid of its first row, so that a key that is not unique
+// still names one record.
+QString rowidOf(const Record& record) {
+    if (record.keyField.isEmpty())
+        return QStringLiteral("(SELECT min(rowid) FROM %1)").arg(quoted(record.table));
+    return QStringLiteral("(SELECT min(rowid) FROM %1 WHERE %2 = ?2)")
+        .arg(quoted(record.table), quoted(columnOf(record.table, record.keyField).name));
+}
+
+void bindKey(sql::Statement& statement, const Record& record) {
+    if (!record.keyField.isEmpty())
+        statement.bind(2, record.key);
+}
+
+Value keyText(const Record& record) {
+    if (record.keyField.isEmpty())
+        return Value::null();
+    return Value::text(record.keyField + QStringLiteral(" = ") + record.key.toText());
+}
+
+// A stored cell as the trail writes it, and whether it is there at all.
+std::optional<Value> storedText(sql::Database& db, const Record& record, const QString& field) {
+    auto select = db.prepare(QStringLiteral("SELECT CAST(%1 AS TEXT) FROM %2 WHERE rowid = %3")
+                                 .arg(quoted(field), quoted(record.table), rowidOf(record)));
+    bindKey(select, record);
+    if (!select.step())
+        return std::nullopt;
+    return select.column(0);
+}
+
+bool sameStored(const Value& a, const Value& b) {
+    return a.isNull() ? b.isNull() : !b.isNull() && a.asText() == b.asText();
+}
+
+void record(sql::Database& db, const Record& where, const QString& field, const Value& oldValue,
+            const Value& newValue) {
+    audit::append(
+        db, {audit::Place::current(), where.table, field, keyText(where), oldValue, newValue});
+}
+
+} // namespace
+
+bool Changes::setField(const Record& where, const QString& field, const Value& value) {
+    const schema::Column& column = columnOf(where.table, field);
     const Value fitted = fitForField(column, value);
-    sql::inWriteTransaction(db, [&] {
-        db.prepare(QStringLiteral("UPDATE %2 SET %1 = ?1 WHERE rowid = "
-                                  "(SELECT min(rowid) FROM %2)")
-                       .arg(quoted(column.name), quoted(table)))
-            .bind(1, fitted)
-            .run();
-        if (db.changes() == 0)
-            throw noCurrentRecord();
-    });
+    const auto before = storedText(db_, where, column.name);
+    if (!before)
+        throw noCurrentRecord();
+    auto update = db_.prepare(QStringLiteral("UPDATE %2 SET %1 = ?1 WHERE rowid = %3")
+                                  .arg(quoted(column.name), quoted(where.table), rowidOf(where)));
+    update.bind(1, fitted);
+    bindKey(update, where);
+    update.run();
+    const Value after = *storedText(db_, where, column.name);
+    if (sameStored(*before, after))
+        return false;
+    record(db_, where, column.name, *before, after);
+    return true;
+}
+
+void Changes::addRecord(const Record& where, const std::vector<std::pair<QString, Value>>& fields) {
+    QStringList names;
+    QStringList placeholders;
+    for (const auto& [name, value] : fields) {
+        names << quoted(columnOf(where.table, name).name);
+        placeholders << QStringLiteral("?%1").arg(placeholders.size() + 1);
+    }
+    auto insert =
+        db_.prepare(QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
+                        .arg(quoted(where.table), names.join(u','), placeholders.join(u',')));
+    int index = 1;
+    for (const auto& [name, value] : fields)
+        insert.bind(index++, fitForField(columnOf(where.table, name), value));
+    insert.run();
+    for (const auto& [name, value] : fields) {
+        auto select =
+            db_.prepare(QStringLiteral("SELECT CAST(%1 AS TEXT) FROM %2 WHERE rowid = "
+                                       "last_insert_rowid()")
+                            .arg(quoted(columnOf(where.table, name).name), quoted(where.table)));
+        select.step();
+        record(db_, where, columnOf(where.table, name).name, Value::null(), select.column(0));
+    }
+}
+
+bool Changes::deleteRecord(const Record& where, const QString& referenceField) {
+    const auto reference = storedText(db_, where, columnOf(where.table, referenceField).name);
+    if (!reference)
+        return false;
+    auto remove = db_.prepare(
+        QStringLiteral("DELETE FROM %1 WHERE rowid = %2").arg(quoted(where.table), rowidOf(where)));
+    bindKey(remove, where);
+    remove.run();
+    record(db_, where, QStringLiteral("*"), *reference, Value::null());
+    return true;
+}
+
+std::int64_t Changes::emptyTable(const QString& table) {
+    const schema::Table* t = schema::findTable(table);
+    if (!t)
+        throw itemNotFound(table);
+    db_.exec(QStringLiteral("DELETE FROM ") + quoted(t->name));
+    const std::int64_t deleted = db_.changes();
+    record(db_, {t->name, {}, {}}, QStringLiteral("*"), Value::text(QString::number(deleted)),
+           Value::null());
+    return deleted;
 }
 
 } // namespace store

@@ -4,6 +4,8 @@
 #include "sqlite_db.h"
 #include "value.h"
 
+#include <vector>
+
 namespace kr7 {
 
 // Opens the shared connection to the install folder's database and checks that the three
@@ -41,6 +43,45 @@ Value readFirstRecord(sql::Database& db, const QString& table, const QString& fi
 // Writes the first record's field in its own write transaction.
 void writeFirstRecord(sql::Database& db, const QString& table, const QString& field,
                       const Value& value);
+
+// A record as the store finds it and the audit trail names it: by a key field's value, or
+// the first record of a single-record table when `keyField` is empty.
+struct Record {
+    QString table;
+    QString keyField;
+    Value key;
+};
+
+// The edits of one change. Each reads the old value, writes, and appends its audit row, all
+// inside the change's write transaction; an edit that leaves the stored value as it was
+// records nothing.
+class Changes {
+  public:
+    explicit Changes(sql::Database& db) : db_(db) {}
+
+    // Returns false when the value stored was already that one. Throws "no current record"
+    // when there is no such record.
+    bool setField(const Record& record, const QString& field, const Value& value);
+    // One audit row per field written; the record's key names it in each.
+    void addRecord(const Record& record, const std::vector<std::pair<QString, Value>>& fields);
+    // One audit row with the field "*" and the record's `referenceField` as the old value.
+    // Returns false when there was no such record.
+    bool deleteRecord(const Record& record, const QString& referenceField);
+    // One audit row with the number of records deleted as the old value.
+    std::int64_t emptyTable(const QString& table);
+
+  private:
+    sql::Database& db_;
+};
+
+// The one way the program changes the shared database: `edits` runs in its own write
+// transaction, and a change that fails or is rolled back leaves no audit row.
+template <class F> auto change(sql::Database& db, F&& edits) {
+    return sql::inWriteTransaction(db, [&] {
+        Changes changes(db);
+        return edits(changes);
+    });
+}
 
 } // namespace store
 

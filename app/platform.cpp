@@ -13,11 +13,15 @@ bool groupExists(const QString&) {
 QString giveToGroup(const QString&, const QString&, unsigned) {
     return {};
 }
+QString accountName() {
+    return qEnvironmentVariable("USERNAME");
+}
 } // namespace kr7::platform
 #else
 #include <cerrno>
 #include <cstring>
 #include <grp.h>
+#include <pwd.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -33,6 +37,12 @@ bool isAdministrator() {
 
 bool groupExists(const QString& group) {
     return getgrnam(group.toLocal8Bit().constData()) != nullptr;
+}
+
+QString accountName() {
+    if (const struct passwd* entry = getpwuid(geteuid()))
+        return QString::fromLocal8Bit(entry->pw_name);
+    return QString::number(geteuid());
 }
 
 QString giveToGroup(const QString& path, const QString& group, unsigned mode) {

@@ -15,6 +15,9 @@ bool isAdministrator();
 
 bool groupExists(const QString& group);
 
+// The operating-system account the program runs under, as the audit trail names it.
+QString accountName();
+
 // Gives `path` to `group` with the permission bits `mode` (e.g. 02770). Returns the reason
 // when that fails, an empty text when it worked.
 QString giveToGroup(const QString& path, const QString& group, unsigned mode);

@@ -1,5 +1,7 @@
 #include "trap.h"
 
+#include "audit.h"
+
 #include <new>
 
 namespace kr7 {
@@ -21,6 +23,7 @@ bool Trap::run(const std::function<void()>& step, std::source_location where) co
     for (int lockRetries = 0;;) {
         ErrorInfo info;
         try {
+            const audit::Place place(name_);
             step();
             return true;
         } catch (const std::exception&) {

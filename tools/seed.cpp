@@ -1,5 +1,6 @@
 #include "seed.h"
 
+#include "audit.h"
 #include "common_procs.h"
 #include "conversions.h"
 #include "database.h"
@@ -380,6 +381,7 @@ void createDatabase(const QString& path, const Options& options) {
     db.exec(QStringLiteral("PRAGMA journal_mode=WAL"));
     schema::create(db);
     sql::inWriteTransaction(db, [&] {
+        audit::ensureTrail(db);
         insertStartingRecords(db, options);
         if (options.demo) {
             insertCalibrantTubes(db, options.now);

@@ -1,0 +1,162 @@
+// The audit trail: every write path leaves exactly one row per changed field inside its own
+// transaction, and the hash chain finds each kind of tampering at the right row.
+
+#include "audit.h"
+#include "common_procs.h"
+#include "database.h"
+#include "errors.h"
+#include "schema.h"
+#include "test_support.h"
+#include "trap.h"
+
+using namespace kr7;
+
+namespace {
+
+struct AuditRow {
+    QString where, table, field, key, oldValue, newValue;
+};
+
+// Null cells read as "<null>", so that a null and an empty text stay apart.
+QList<AuditRow> auditRows(const test::Fixture& fx) {
+    auto db = fx.openDatabase();
+    auto rows = db.prepare(QStringLiteral("SELECT AU_05, AU_06, AU_07, AU_08, AU_09, AU_10 FROM "
+                                          "T_Audit_trail ORDER BY AU_01"));
+    QList<AuditRow> out;
+    const auto cell = [&](int i) {
+        return rows.columnIsNull(i) ? QStringLiteral("<null>") : rows.columnText(i);
+    };
+    while (rows.step())
+        out.append({cell(0), cell(1), cell(2), cell(3), cell(4), cell(5)});
+    return out;
+}
+
+QString describe(const QList<AuditRow>& rows) {
+    QStringList lines;
+    for (const AuditRow& r : rows)
+        lines << QStringList{r.where, r.table, r.field, r.key, r.oldValue, r.newValue}.join(
+            QStringLiteral(" | "));
+    return lines.join(u'\n');
+}
+
+void writeThroughTrap(const std::function<void()>& write) {
+    Trap(QStringLiteral("frm_config : txt_test_LostFocus")).run(write);
+}
+
+// Runs a statement past the table's guards, as someone editing the file by hand would.
+void tamper(const test::Fixture& fx, const QString& sql) {
+    fx.exec(QStringLiteral("DROP TRIGGER T_Audit_trail_no_update"));
+    fx.exec(QStringLiteral("DROP TRIGGER T_Audit_trail_no_delete"));
+    fx.exec(sql);
+}
+
+} // namespace
+
+class TestAudit : public QObject {
+    Q_OBJECT
+
+  private slots:
+    void cleanup() { closeDatabase(); }
+
+    void writePathsRecordEachChangedField_data() {
+        QTest::addColumn<std::function<void()>>("write");
+        QTest::addColumn<QString>("expected");
+        const auto row = [](const char* name, std::function<void()> write, const char* expected) {
+            QTest::newRow(name) << write << QString::fromUtf8(expected);
+        };
+        row(
+            "configuration field", [] { update_PC_Config_value("PC_03", Value::text("12.5")); },
+            "frm_config : txt_test_LostFocus | T_PC_Configuration | PC_03 | <null> | 100.0 | 12.5");
+        row(
+            "same value writes nothing",
+            [] { update_PC_Config_value("PC_03", Value::text("100")); }, "");
+        row(
+            "text to null", [] { update_PC_Config_value("PC_42", Value::null()); },
+            "frm_config : txt_test_LostFocus | T_PC_Configuration | PC_42 | <null> | PV25 | "
+            "<null>");
+        row(
+            "null to a date",
+            [] { update_PC_Config_value("PC_34", Value::text("05/03/24 10:20")); },
+            "frm_config : txt_test_LostFocus | T_PC_Configuration | PC_34 | <null> | <null> | "
+            "2024-03-05 10:20:00");
+        row(
+            "refused write leaves no row",
+            [] { update_PC_Config_value("PC_03", Value::text("x")); }, "");
+        row(
+            "PIC parameter, both fields", [] { update_PIC_Param_value(10, Value::whole(300)); },
+            "frm_config : txt_test_LostFocus | T_PIC_Params | PIC_03 | PIC_01 = 10 | 50 | 300\n"
+            "frm_config : txt_test_LostFocus | T_PIC_Params | PIC_04 | PIC_01 = 10 | 0032 | 012C");
+    }
+    void writePathsRecordEachChangedField() {
+        QFETCH(std::function<void()>, write);
+        QFETCH(QString, expected);
+        test::Fixture fx;
+        Open_database();
+        writeThroughTrap(write);
+        QCOMPARE(describe(auditRows(fx)), expected);
+    }
+
+    void chainFindsTampering_data() {
+        QTest::addColumn<QStringList>("statements");
+        QTest::addColumn<qint64>("alteredAt");
+        const auto row = [](const char* name, QStringList statements, qint64 at) {
+            QTest::newRow(name) << statements << at;
+        };
+        row("intact", {}, 0);
+        row("a value edited", {"UPDATE T_Audit_trail SET AU_10 = '7' WHERE AU_01 = 3"}, 3);
+        row("a row deleted", {"DELETE FROM T_Audit_trail WHERE AU_01 = 3"}, 4);
+        row("the last row deleted, one forged in its place",
+            {"DELETE FROM T_Audit_trail WHERE AU_01 = 5",
+             "INSERT INTO T_Audit_trail SELECT 5, AU_02, AU_03, AU_04, AU_05, AU_06, AU_07, "
+             "AU_08, AU_09, '1', AU_11 FROM T_Audit_trail WHERE AU_01 = 4"},
+            5);
+        row("a row inserted",
+            {"UPDATE T_Audit_trail SET AU_01 = AU_01 + 10 WHERE AU_01 >= 3",
+             "UPDATE T_Audit_trail SET AU_01 = AU_01 - 9 WHERE AU_01 >= 13",
+             "INSERT INTO T_Audit_trail SELECT 3, AU_02, AU_03, AU_04, AU_05, AU_06, AU_07, "
+             "AU_08, AU_09, AU_10, AU_11 FROM T_Audit_trail WHERE AU_01 = 2"},
+            3);
+        row("two rows swapped",
+            {"UPDATE T_Audit_trail SET AU_01 = 100 WHERE AU_01 = 2",
+             "UPDATE T_Audit_trail SET AU_01 = 2 WHERE AU_01 = 3",
+             "UPDATE T_Audit_trail SET AU_01 = 3 WHERE AU_01 = 100"},
+            2);
+    }
+    void chainFindsTampering() {
+        QFETCH(QStringList, statements);
+        QFETCH(qint64, alteredAt);
+        test::Fixture fx;
+        Open_database();
+        for (int i = 1; i <= 5; ++i)
+            update_PC_Config_value("PC_03", Value::whole(i));
+        if (!statements.isEmpty())
+            tamper(fx, statements.takeFirst());
+        for (const QString& sql : statements)
+            fx.exec(sql);
+        auto db = fx.openDatabase();
+        const audit::Verdict verdict = audit::verify(db);
+        QCOMPARE(verdict.alteredAt, alteredAt);
+        if (verdict.intact())
+            QCOMPARE(verdict.rows, 5);
+    }
+
+    // The guards stop an accidental change; emptying a table records how many went.
+    void trailRefusesChangesAndCountsAClearedTable() {
+        test::Fixture fx;
+        Open_database();
+        fx.exec(QStringLiteral("INSERT INTO T_Samples (SA_02) VALUES ('a'), ('b'), ('c')"));
+        Trap(QStringLiteral("frm_config : cmd_clear_samples_Click")).run([] {
+            store::change(Get_connection(),
+                          [](store::Changes& c) { c.emptyTable(schema::Samples); });
+        });
+        QCOMPARE(describe(auditRows(fx)),
+                 QStringLiteral("frm_config : cmd_clear_samples_Click | T_Samples | * | <null> | "
+                                "3 | <null>"));
+        QVERIFY_THROWS_EXCEPTION(Error,
+                                 fx.exec(QStringLiteral("UPDATE T_Audit_trail SET AU_09 = 0")));
+        QVERIFY_THROWS_EXCEPTION(Error, fx.exec(QStringLiteral("DELETE FROM T_Audit_trail")));
+    }
+};
+
+KR7_TEST_MAIN(TestAudit)
+#include "test_audit.moc"
