@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QMessageBox>
+#include <utility>
 
 namespace kr7 {
 
@@ -35,23 +36,25 @@ QMessageBox::StandardButtons boxButtons(Buttons buttons) {
     return QMessageBox::Ok;
 }
 
+// The answers and the box's buttons that give them.
+constexpr std::pair<Answer, QMessageBox::StandardButton> kAnswerButtons[] = {
+    {Answer::Ok, QMessageBox::Ok},         {Answer::Cancel, QMessageBox::Cancel},
+    {Answer::Abort, QMessageBox::Abort},   {Answer::Retry, QMessageBox::Retry},
+    {Answer::Ignore, QMessageBox::Ignore}, {Answer::Yes, QMessageBox::Yes},
+    {Answer::No, QMessageBox::No}};
+
+QMessageBox::StandardButton buttonOf(Answer answer) {
+    for (const auto& [a, button] : kAnswerButtons)
+        if (a == answer)
+            return button;
+    return QMessageBox::Ok;
+}
+
 Answer answerOf(int button) {
-    switch (button) {
-    case QMessageBox::Yes:
-        return Answer::Yes;
-    case QMessageBox::No:
-        return Answer::No;
-    case QMessageBox::Abort:
-        return Answer::Abort;
-    case QMessageBox::Retry:
-        return Answer::Retry;
-    case QMessageBox::Ignore:
-        return Answer::Ignore;
-    case QMessageBox::Cancel:
-        return Answer::Cancel;
-    default:
-        return Answer::Ok;
-    }
+    for (const auto& [answer, b] : kAnswerButtons)
+        if (b == button)
+            return answer;
+    return Answer::Ok;
 }
 
 } // namespace
@@ -62,6 +65,8 @@ Answer QtPrompter::ask(const Prompt& prompt) {
     // Closing an Abort/Retry/Ignore box by its close button must not end the program.
     if (prompt.buttons == Buttons::AbortRetryIgnore)
         box.setEscapeButton(QMessageBox::Ignore);
+    if (prompt.defaultAnswer)
+        box.setDefaultButton(buttonOf(*prompt.defaultAnswer));
     return answerOf(box.exec());
 }
 

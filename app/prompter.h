@@ -1,6 +1,8 @@
 #pragma once
 
 #include <QString>
+#include <optional>
+#include <utility>
 
 namespace kr7 {
 
@@ -14,7 +16,14 @@ struct Prompt {
     QString title;
     Icon icon = Icon::None;
     Buttons buttons = Buttons::Ok;
+    // The button Enter presses; none: the platform's first.
+    std::optional<Answer> defaultAnswer{};
 };
+
+// A Yes/No question whose Yes destroys records: the warning icon, and Enter answers No.
+inline Prompt destructiveQuestion(QString text, QString title) {
+    return {std::move(text), std::move(title), Icon::Exclamation, Buttons::YesNo, Answer::No};
+}
 
 // Every message box of the program goes through here, so that tests can read what was
 // asked and give the answers.

@@ -5,6 +5,7 @@
 #include <QApplication>
 #include <QLabel>
 #include <QVBoxLayout>
+#include <QWindow>
 
 namespace kr7 {
 
@@ -13,7 +14,7 @@ constexpr int kRowsPerRefresh = 500;
 } // namespace
 
 frm_Data_Export_Please_Wait::frm_Data_Export_Please_Wait(QWidget* owner)
-    : QWidget(owner, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint),
+    : QWidget(nullptr, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint), owner_(owner),
       lbl_progress_(new QLabel) {
     setObjectName(QStringLiteral("frm_Data_Export_Please_Wait"));
     setWindowTitle(QStringLiteral("KR7 Software"));
@@ -28,17 +29,19 @@ frm_Data_Export_Please_Wait::frm_Data_Export_Please_Wait(QWidget* owner)
 
 void frm_Data_Export_Please_Wait::start() {
     lbl_progress_->clear();
+    winId();
+    if (owner_)
+        windowHandle()->setTransientParent(owner_->windowHandle());
     show();
     raise();
     QApplication::processEvents();
 }
 
 void frm_Data_Export_Please_Wait::rowDone(int done, int total) {
-    if (done % kRowsPerRefresh != 0 && done != total)
-        return;
     lbl_progress_->setText(QStringLiteral("Record ") + conv::formatNumber(done, u"0") +
                            QStringLiteral(" of ") + conv::formatNumber(total, u"0"));
-    QApplication::processEvents();
+    if (done % kRowsPerRefresh == 0 || done == total)
+        QApplication::processEvents();
 }
 
 } // namespace kr7

@@ -3,6 +3,7 @@
 #include "clock.h"
 #include "conversions.h"
 #include "database.h"
+#include "error_report.h"
 #include "record_grid_view.h"
 #include "record_screen.h"
 #include "schema.h"
@@ -10,6 +11,7 @@
 #include "trap.h"
 
 #include <QVBoxLayout>
+#include <algorithm>
 
 namespace kr7 {
 
@@ -33,6 +35,17 @@ std::vector<GridColumn> calibrantColumns() {
 }
 
 const QStringList kEditableKeys = {QStringLiteral("CD_09"), QStringLiteral("CD_07")};
+
+constexpr int kMostDips = 9999;
+
+// A count of dips: a whole number from 0 to 9999 and nothing else, no sign, no fraction.
+bool isDipCount(const Value& typed) {
+    const QString text = typed.toText().trimmed();
+    bool whole = false;
+    const int dips = text.toInt(&whole);
+    return whole && std::all_of(text.begin(), text.end(), [](QChar c) { return c.isDigit(); }) &&
+           dips <= kMostDips;
+}
 
 int tubeCount() {
     return recordCount(schema::Calibration_data);
@@ -140,6 +153,11 @@ std::optional<Value> grid_calibrants::ig_calibrants_BeforeCommitEdit(int row, in
                                                                      const Value& newValue) {
     RecordGridModel& grid = ig_calibrants_->grid();
     const QString field = grid.column(column).key;
+    if (field == u"CD_09" && !isDipCount(newValue)) {
+        services().prompter->ask(
+            {QStringLiteral("Valid range 0-9999"), kProgramTitle, Icon::Information, Buttons::Ok});
+        return std::nullopt;
+    }
     const auto value =
         changedValue(schema::Calibration_data, field, grid.cellValue(row, column), newValue);
     if (!value)

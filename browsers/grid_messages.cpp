@@ -330,9 +330,9 @@ void grid_Messages::cmdDelRec_Click() {
         return;
     const Value number = grid.cellValue(row, keyColumn("ME_01"));
     const Value reference = grid.cellValue(row, keyColumn("ME_02"));
-    const Answer answer = services().prompter->ask(
-        {QStringLiteral("Do you really want to delete '") + reference.toText() + u'\'',
-         kProgramTitle, Icon::None, Buttons::YesNo});
+    const Answer answer = services().prompter->ask(destructiveQuestion(
+        QStringLiteral("Do you really want to delete '") + reference.toText() + u'\'',
+        kProgramTitle));
     if (answer != Answer::Yes)
         return;
     const Trap trap(kScreenName + QStringLiteral("cmdDelRec_Click"));

@@ -18,6 +18,7 @@
 #include <QCloseEvent>
 #include <QDesktopServices>
 #include <QDir>
+#include <QFile>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPainter>
@@ -247,9 +248,8 @@ ExportTargets desktopExportTargets() {
 }
 
 grid_samples_all::grid_samples_all(QWidget* owner)
-    : QWidget(owner, Qt::Window), content_(new QWidget), CaptionX1_(new QToolBar),
-      ig_samples_all_(new RecordGridView), waitForm_(new frm_Data_Export_Please_Wait(this)),
-      targets_(desktopExportTargets()) {
+    : QWidget(owner, Qt::Window), CaptionX1_(new QToolBar), ig_samples_all_(new RecordGridView),
+      waitForm_(new frm_Data_Export_Please_Wait(this)), targets_(desktopExportTargets()) {
     setObjectName(QStringLiteral("grid_samples_all"));
     setAttribute(Qt::WA_DeleteOnClose);
     setWindowTitle(QStringLiteral("All Samples on file"));
@@ -273,7 +273,8 @@ grid_samples_all::grid_samples_all(QWidget* owner)
     }
     filters->addStretch();
 
-    auto* inner = new QVBoxLayout(content_);
+    auto* content = new QWidget;
+    auto* inner = new QVBoxLayout(content);
     // The grid sits 12 twips in from the left and ends 12 twips above the bottom.
     const int edge = std::max(1, int(12 / twipsPerPixel(this)));
     inner->setContentsMargins(edge, 0, 0, edge);
@@ -283,7 +284,7 @@ grid_samples_all::grid_samples_all(QWidget* owner)
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(0);
     layout->addWidget(CaptionX1_);
-    layout->addWidget(content_, 1);
+    layout->addWidget(content, 1);
     resize(800, 600);
 
     ig_samples_all_->grid().setLookHook(
@@ -294,6 +295,7 @@ grid_samples_all::grid_samples_all(QWidget* owner)
 // drawn then must not ask the screen for its look.
 grid_samples_all::~grid_samples_all() {
     ig_samples_all_->grid().setLookHook(nullptr);
+    delete waitForm_.data();
 }
 
 void grid_samples_all::Form_Load() {
@@ -321,8 +323,10 @@ void grid_samples_all::Form_Load() {
 
 void grid_samples_all::keepValues() {
     const QDateTime now = services().clock->now();
-    csvFileName_ = files::installFolder() + QStringLiteral("samples_") +
-                   now.toString(QStringLiteral("ddMMyy_HH_mm")) + QStringLiteral(".csv");
+    const QString stem = files::installFolder() + QStringLiteral("samples_") +
+                         now.toString(QStringLiteral("ddMMyy_HH_mm"));
+    csvFileName_ = stem + QStringLiteral(".csv");
+    workbookFileName_ = stem + QStringLiteral(".xlsx");
     spreadsheetLink_ = int(numberOf(Get_PC_Config_value(QStringLiteral("PC_45"))).value_or(0));
     printTitle_ = QStringLiteral("Halvik KR7 records at ") +
                   Get_PC_Config_value(QStringLiteral("PC_02")).toText();
@@ -455,12 +459,15 @@ void grid_samples_all::runButton(const QString& key) {
         print_details();
 }
 
-// The window takes no input while the action runs; the wait form shows its progress. An
-// error ends the action, and the window comes back in any case.
+// The window, tool bar included, takes no input while the action runs, and an action asked
+// for meanwhile (the wait form processes events) is ignored; the wait form shows the
+// progress. An error ends the action, and the window comes back in any case.
 void grid_samples_all::runAction(const QString& errorName, int rowLimit,
                                  const std::function<void(const ResultsExport&)>& action) {
+    if (busy_)
+        return;
     busy_ = true;
-    content_->setEnabled(false);
+    setEnabled(false);
     waitForm_->start();
     RecordGridModel& grid = ig_samples_all_->grid();
     ResultsExport results{
@@ -470,7 +477,7 @@ void grid_samples_all::runAction(const QString& errorName, int rowLimit,
     results.rowDone = [this, total](int done) { waitForm_->rowDone(done, total); };
     runOrReport(kScreenName + errorName, [&] { action(results); });
     waitForm_->hide();
-    content_->setEnabled(true);
+    setEnabled(true);
     busy_ = false;
 }
 
@@ -502,20 +509,24 @@ void grid_samples_all::ExportGrid(bool print) {
 }
 
 // The workbook goes to a file of its own for the desktop's spreadsheet program, which keeps
-// it open for the user; a file that nothing opens is not left behind.
+// it open for the user. One that no program opens is kept beside the CSV file, under the
+// same stamp, and the error says where.
 void grid_samples_all::showWorkbook(const ResultsExport& results) {
     const QString path = temporaryWorkbookPath();
     try {
         writeWorkbook(path, results);
-        if (!targets_.openDocument(QUrl::fromLocalFile(path)))
-            throw Error(kNoProgramError, QStringLiteral("No program on this computer opens the "
-                                                        "workbook %1: install a spreadsheet "
-                                                        "program")
-                                             .arg(QDir::toNativeSeparators(path)));
     } catch (...) {
         QFile::remove(path);
         throw;
     }
+    if (targets_.openDocument(QUrl::fromLocalFile(path)))
+        return;
+    QFile::remove(workbookFileName_);
+    const QString kept = QFile::rename(path, workbookFileName_) ? workbookFileName_ : path;
+    throw Error(kNoProgramError, QStringLiteral("No program on this computer opens the workbook: "
+                                                "install a spreadsheet program. The workbook "
+                                                "is kept as %1")
+                                     .arg(QDir::toNativeSeparators(kept)));
 }
 
 void grid_samples_all::Export_CSV() {

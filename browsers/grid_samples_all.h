@@ -2,6 +2,7 @@
 
 #include "record_grid_model.h"
 
+#include <QPointer>
 #include <QWidget>
 #include <functional>
 #include <memory>
@@ -74,13 +75,13 @@ class grid_samples_all : public QWidget {
     void showWorkbook(const ResultsExport& results);
     void onPrinter(const std::function<void(QPainter&, QPrinter&)>& paint);
 
-    QWidget* content_;
     QToolBar* CaptionX1_;
     RecordGridView* ig_samples_all_;
     std::vector<QCheckBox*> filterBoxes_;
-    frm_Data_Export_Please_Wait* waitForm_;
+    QPointer<frm_Data_Export_Please_Wait> waitForm_;
     KeyColumns keys_{};
     QString csvFileName_;
+    QString workbookFileName_; // where a workbook that no program opened is kept
     int spreadsheetLink_ = 0;
     QString printTitle_;
     double designWidthTwips_ = 0;

@@ -1,7 +1,10 @@
 #include "frm_wash_cycle.h"
 
 #include "common_procs.h"
+#include "database.h"
+#include "error_report.h"
 #include "label_records.h"
+#include "schema.h"
 #include "trap.h"
 
 #include <QGridLayout>
@@ -26,6 +29,37 @@ const std::array<QString, kOfferedCycles> kCycleNames = {
     QStringLiteral("Normal Wash"), QStringLiteral("Medium Wash"), QStringLiteral("Intense Wash")};
 
 const QString kRange = QStringLiteral("(1-3)");
+
+std::size_t index(Phase phase) {
+    return phase == Phase::Wash ? 0 : 1;
+}
+
+// A value as the field takes it; nothing for a null or a value the field cannot take.
+std::optional<Value> fitted(const QString& field, const Value& value) {
+    try {
+        Value fit = store::fitForField(store::columnOf(schema::PIC_list, field), value);
+        if (!fit.isNull())
+            return fit;
+    } catch (const Error&) {
+    }
+    return std::nullopt;
+}
+
+// A cycle's time as its copy takes it, read again on Retry; nothing when it stays missing or
+// unusable, which is reported.
+std::optional<Value> timeToCopy(int cycle, Phase phase, const QString& copy) {
+    const QString source = timeField(cycle - 1, phase);
+    for (;;) {
+        if (auto time = fitted(copy, Get_PIC_list_value(source)))
+            return time;
+        const QString what = phase == Phase::Wash ? QStringLiteral("wash") : QStringLiteral("dry");
+        if (Report_error(kScreen + QStringLiteral(" : Cycle %1 has no valid %2 time (%3): the "
+                                                  "cycle was not chosen")
+                                       .arg(cycle)
+                                       .arg(what, source)) != Answer::Retry)
+            return std::nullopt;
+    }
+}
 
 QLabel* namedLabel(const QString& name, const QString& text) {
     auto* label = new QLabel(text);
@@ -118,8 +152,8 @@ bool frm_wash_cycle::keyPressed(QLineEdit* field, const QKeyEvent* event) {
             return false;
         if (*typed >= u'1' && *typed <= QChar(u'0' + kOfferedCycles)) {
             lbl_status_->clear();
-            choose(momentOf(field), typed->digitValue());
-            field->setText(*typed);
+            if (choose(momentOf(field), typed->digitValue()))
+                field->setText(*typed);
             return true;
         }
     }
@@ -128,18 +162,29 @@ bool frm_wash_cycle::keyPressed(QLineEdit* field, const QKeyEvent* event) {
     return true;
 }
 
-// The labels are read now, not when the screen opened: a cycle's label changed on the label
-// screen since then is copied as it now is.
-void frm_wash_cycle::choose(const Moment& moment, int cycle) {
+// Every source is read before anything is written: a choice stored in part would have the
+// instrument run a mixture of two cycles. The labels are read now, not when the screen
+// opened: a cycle's label changed on the label screen since then is copied as it now is.
+bool frm_wash_cycle::choose(const Moment& moment, int cycle) {
+    std::array<Value, 2> times;
+    std::array<std::optional<Value>, 2> labels;
+    for (const Phase phase : kPhases) {
+        const auto time = timeToCopy(cycle, phase, moment.timeCopy(phase));
+        if (!time)
+            return false;
+        times[index(phase)] = *time;
+    }
+    for (const Phase phase : kPhases)
+        labels[index(phase)] =
+            find_label_wanted_record(kScreen, cycleSlot(cycle, phase), kLabelField);
     update_PIC_list_value(moment.cycleField, Value::text(QString::number(cycle)));
     for (const Phase phase : kPhases)
-        update_PIC_list_value(moment.timeCopy(phase),
-                              Get_PIC_list_value(timeField(cycle - 1, phase)));
+        update_PIC_list_value(moment.timeCopy(phase), times[index(phase)]);
+    // A label missing or null leaves its copy as it is.
     for (const Phase phase : kPhases)
-        if (const auto label =
-                find_label_wanted_record(kScreen, cycleSlot(cycle, phase), kLabelField))
-            update_label_wanted_record(kReporting, moment.slot(phase), kLabelField,
-                                       Value::text(*label));
+        if (const auto& label = labels[index(phase)]; label && !label->isNull())
+            update_label_wanted_record(kReporting, moment.slot(phase), kLabelField, *label);
+    return true;
 }
 
 QWidget* openWashCycleScreen(QWidget* owner) {

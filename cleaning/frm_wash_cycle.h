@@ -26,7 +26,8 @@ class frm_wash_cycle : public cleaning::EditingScreen {
     QWidget* buildChoices();
     QWidget* buildCyclesAvailable();
     const cleaning::Moment& momentOf(const QLineEdit* field) const;
-    void choose(const cleaning::Moment& moment, int cycle);
+    // False, with nothing written, when a time of the cycle is missing.
+    bool choose(const cleaning::Moment& moment, int cycle);
 
     QLabel* lbl_status_;
 };

@@ -60,8 +60,8 @@ void update_label_wanted_record(const SlotReporting& reporting, int slot, const 
             missingSlotText(reporting.screen, QStringLiteral("update_label_wanted_record "), slot));
 }
 
-std::optional<QString> find_label_wanted_record(const QString& screen, int slot,
-                                                const QString& field) {
+std::optional<Value> find_label_wanted_record(const QString& screen, int slot,
+                                              const QString& field) {
     const schema::Column& column = labelsColumn(field);
     auto select =
         Get_connection().prepare(QStringLiteral("SELECT \"%1\" FROM T_Labels_wanted WHERE LN_01 = "
@@ -72,7 +72,7 @@ std::optional<QString> find_label_wanted_record(const QString& screen, int slot,
         Report_error(missingSlotText(screen, QStringLiteral("find_label_wanted_record : "), slot));
         return std::nullopt;
     }
-    return store::fromStored(column, select.column(0)).toText();
+    return store::fromStored(column, select.column(0));
 }
 
 std::vector<LabelRecord> readLabelRecords() {

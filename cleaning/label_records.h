@@ -28,11 +28,10 @@ struct SlotReporting {
 void update_label_wanted_record(const SlotReporting& reporting, int slot, const QString& field,
                                 const Value& value);
 
-// One field of one slot record as text (a null as the empty text); nothing, after the
-// missing-slot report "<screen> : find_label_wanted_record : <slot> missing", when the slot
-// has no record.
-std::optional<QString> find_label_wanted_record(const QString& screen, int slot,
-                                                const QString& field);
+// One field of one slot record, a null staying null; nothing, after the missing-slot report
+// "<screen> : find_label_wanted_record : <slot> missing", when the slot has no record.
+std::optional<Value> find_label_wanted_record(const QString& screen, int slot,
+                                              const QString& field);
 
 struct LabelRecord {
     int slot;

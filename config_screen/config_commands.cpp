@@ -38,9 +38,8 @@ const std::vector<ClearCommand>& clearCommands() {
 // On a connection of its own, one table after another, each delete its own write: what
 // was emptied before a failure stays emptied.
 void clearTables(const QWidget* button, const ClearCommand& command) {
-    const Prompt question{QLatin1String(command.question), kProgramTitle, Icon::None,
-                          Buttons::YesNo};
-    if (services().prompter->ask(question) != Answer::Yes)
+    if (services().prompter->ask(
+            destructiveQuestion(QLatin1String(command.question), kProgramTitle)) != Answer::Yes)
         return;
     const Trap trap(handlerErrorName(button, "Click"));
     sql::Database db;

@@ -221,6 +221,10 @@ Checked checkText(const Setting& setting, const CheckRule& rule, const QString& 
     const auto reading = convertText(rule.conversion, text);
     if (!reading || (rule.range && !admits(*rule.range, *reading)))
         return {};
+    // A parameter's text the store cannot encode (three letters or more) would be dropped
+    // there without a word.
+    if (setting.key.isParam() && !encodePicParam(reading->value))
+        return {};
     if (!limits.admits(rule.temperature, std::int32_t(reading->value.toNumber())))
         return {Verdict::OutsideTemperatureLimits};
     return {Verdict::Accepted, reading->value};

@@ -108,7 +108,15 @@ QString frm_config::textOf(const QString& field) const {
     return state_.control<QLineEdit>(field)->text();
 }
 
+// The open screens close first, each through its own close handling (the label screen
+// saves its pending field, the results browser refuses while an export runs), rather than
+// be torn down with this window; one that refuses keeps this one open too.
 void frm_config::closeEvent(QCloseEvent* event) {
+    for (const auto& [name, screen] : screens_)
+        if (!screen->close()) {
+            event->ignore();
+            return;
+        }
     Form_QueryUnload();
     event->accept();
 }

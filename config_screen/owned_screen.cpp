@@ -13,4 +13,8 @@ QWidget* OwnedScreen::open() {
     return instance_;
 }
 
+bool OwnedScreen::close() {
+    return !instance_ || instance_->close();
+}
+
 } // namespace kr7

@@ -20,6 +20,9 @@ class OwnedScreen {
 
     QWidget* open();
     QWidget* current() const { return instance_; }
+    // Closes the screen, when it is open, through its own close handling; false when it
+    // refused and stays open.
+    bool close();
 
   private:
     QWidget* owner_;

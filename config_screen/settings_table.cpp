@@ -102,6 +102,14 @@ Edit anyText(QString prompt, bool promptStays = false) {
             Nothing, QString(), promptStays};
 }
 
+// Up to two characters, which the instrument reads as a barcode's first letters; the prompt
+// line keeps what it showed.
+Edit barcodeLetters() {
+    Edit letters = anyText(QString(), true);
+    letters.refusal = QStringLiteral("Valid range 0-2 characters");
+    return letters;
+}
+
 Edit pvValue(const char* prompt) {
     return {T::Decimal,
             C::Number,
@@ -643,7 +651,7 @@ void addOtherTab(std::vector<Setting>& s) {
     int row = 0;
     for (const auto& [number, text] : letters)
         s.push_back(edit(arrayName("txt_params", number), {b, row++, 0}, text, param(number), Text,
-                         2, QString(), anyText(QString(), true)));
+                         2, QString(), barcodeLetters()));
 }
 
 void addOtherFormsTab(std::vector<Setting>& s) {

@@ -78,13 +78,12 @@ inline grid_samples_all* openBrowser() {
     return screen;
 }
 
-// The wait form is a window of the browser's own and goes with it.
-inline void closeAllWindows() {
-    QList<QWidget*> owners;
+// The browser's wait form, a window of its own.
+inline QWidget* waitForm() {
     for (QWidget* w : QApplication::topLevelWidgets())
-        if (!w->parentWidget())
-            owners << w;
-    qDeleteAll(owners);
+        if (w->objectName() == u"frm_Data_Export_Please_Wait")
+            return w;
+    return nullptr;
 }
 
 inline RecordGridView* gridOf(const QWidget* screen) {

@@ -1,8 +1,10 @@
 // The configuration screen's commands: clearing result tables and "Set to Now".
 
 #include "config_screen_test_support.h"
+#include "services.h"
 
 #include <QPushButton>
+#include <QTimer>
 
 using namespace kr7;
 using test::Dump;
@@ -76,13 +78,29 @@ class TestConfigCommands : public QObject {
         const Prompt& asked = fx.prompter.prompts[0];
         QCOMPARE(asked.text, question);
         QCOMPARE(asked.title, QStringLiteral("KR7 Software"));
-        QCOMPARE(asked.icon, Icon::None);
+        QCOMPARE(asked.icon, Icon::Exclamation);
         QCOMPARE(asked.buttons, Buttons::YesNo);
+        QCOMPARE(asked.defaultAnswer, Answer::No);
         QCOMPARE(emptiedInOrder(fx), emptied);
         for (const QString& table : kResultTables)
             QCOMPARE(fx.query(QStringLiteral("SELECT count(*) FROM %1").arg(table)).toNumber(),
                      emptied.contains(table) ? 0 : 1);
         QCOMPARE(test::changes(before, test::dump(fx)), Dump{});
+    }
+
+    // The real box: one Enter on the question must not empty anything.
+    void enterOnTheQuestionClearsNothing() {
+        test::Fixture fx;
+        fillResultTables(fx);
+        frm_config* screen = test::openActiveConfig();
+        QVERIFY(screen);
+        QtPrompter boxes;
+        services().prompter = &boxes;
+        QTimer::singleShot(
+            0, [] { QTest::keyClick(QApplication::activeModalWidget(), Qt::Key_Return); });
+        click(screen, QStringLiteral("cmd_samples_clear"));
+        services().prompter = &fx.prompter;
+        QCOMPARE(emptiedInOrder(fx), QStringList());
     }
 
     // Another program holds the file: the failure is reported and nothing is deleted.

@@ -5,6 +5,7 @@
 #include "test_support.h"
 
 #include <QCheckBox>
+#include <QCloseEvent>
 #include <QComboBox>
 #include <QLabel>
 #include <QPointer>
@@ -12,6 +13,29 @@
 #include <QTabWidget>
 
 using namespace kr7;
+
+namespace {
+
+// An owned screen that counts its close handling and may refuse to close.
+class StandIn : public QWidget {
+  public:
+    StandIn(QWidget* owner, bool refuses, int& closings)
+        : QWidget(owner, Qt::Window), refuses_(refuses), closings_(closings) {
+        setAttribute(Qt::WA_DeleteOnClose);
+    }
+
+  protected:
+    void closeEvent(QCloseEvent* event) override {
+        ++closings_;
+        event->setAccepted(!refuses_);
+    }
+
+  private:
+    bool refuses_;
+    int& closings_;
+};
+
+} // namespace
 
 class TestConfigLoad : public QObject {
     Q_OBJECT
@@ -203,6 +227,35 @@ class TestConfigLoad : public QObject {
         QTest::mouseClick(button, Qt::LeftButton);
         QCOMPARE(made, 2);
         QVERIFY(!test::control<QPushButton>(screen, QStringLiteral("CMD_messages"))->isEnabled());
+    }
+
+    // An open screen closes through its own handling before the close-time save; one that
+    // refuses keeps the configuration screen open, its pending edit unsaved.
+    void closingClosesTheOpenScreensFirst_data() {
+        QTest::addColumn<bool>("refuses");
+        QTest::newRow("screen closes") << false;
+        QTest::newRow("screen refuses") << true;
+    }
+    void closingClosesTheOpenScreensFirst() {
+        QFETCH(bool, refuses);
+        test::Fixture fx;
+        frm_config* screen = test::openActiveConfig();
+        QVERIFY(screen);
+        int closings = 0;
+        screen->registerScreen(QStringLiteral("cmd_RJL_Labels"), [&](QWidget* owner) {
+            auto* other = new StandIn(owner, refuses, closings);
+            other->show();
+            return other;
+        });
+        auto* site = test::control(screen, QStringLiteral("txt_site_name"));
+        QVERIFY(test::focusOn(site));
+        test::retype(site, QStringLiteral("Elsewhere"));
+        test::control<QPushButton>(screen, QStringLiteral("cmd_RJL_Labels"))->click();
+        QCOMPARE(screen->close(), !refuses);
+        QCOMPARE(closings, 1);
+        QCOMPARE(fx.query(QStringLiteral("SELECT PC_02 FROM T_PC_Configuration")).toText() ==
+                     u"Elsewhere",
+                 !refuses);
     }
 };
 

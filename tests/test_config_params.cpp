@@ -103,6 +103,23 @@ class TestConfigParams : public QObject {
             hex);
     }
 
+    // A text stored longer by another program is shortened by the user, still too long for
+    // the store: it is refused, not dropped as if written.
+    void barcodeLettersTheStoreCannotTakeAreRefused() {
+        test::Fixture fx;
+        fx.exec(QStringLiteral("UPDATE T_PIC_Params SET PIC_03 = 'ABCD' WHERE PIC_01 = 22"));
+        frm_config* screen = test::openActiveConfig();
+        QVERIFY(screen);
+        QLineEdit* field = test::control(screen, QStringLiteral("txt_params(22)"));
+        QVERIFY(test::focusOn(field));
+        QTest::keyClick(field, Qt::Key_End);
+        QTest::keyClick(field, Qt::Key_Backspace);
+        QTest::keyClick(field, Qt::Key_Return);
+        QCOMPARE(test::promptLine(screen), QStringLiteral("Valid range 0-2 characters"));
+        QCOMPARE(field->text(), QStringLiteral("ABCD"));
+        QCOMPARE(stored(fx, 22), QStringLiteral("ABCD"));
+    }
+
     // The word is read at each press, so a bit another program set since the load stays.
     void switchBitsWriteTheWord_data() {
         QTest::addColumn<int>("atLoad");

@@ -157,9 +157,12 @@ class TestGridCalibrants : public QObject {
         QTest::addColumn<int>("writes");
         QTest::newRow("same") << "5" << qint64(5) << 0;
         QTest::newRow("changed") << "7" << qint64(7) << 1;
-        QTest::newRow("not a number") << "abc" << qint64(5) << 0;
+        QTest::newRow("highest") << "9999" << qint64(9999) << 1;
+        for (const char* refused : {"abc", "-5", "2.5", "10000", " "})
+            QTest::addRow("refused \"%s\"", refused) << refused << qint64(5) << 0;
     }
 
+    // A refused count is named by its range in a box, and the old one stays.
     void dipsAreWrittenOnlyWhenAValidChange() {
         QFETCH(QString, typed);
         QFETCH(qint64, stored);
@@ -170,7 +173,12 @@ class TestGridCalibrants : public QObject {
         QCOMPARE(tube("CD_09").asWhole(), stored);
         QCOMPARE(this->writes(), writes);
         QCOMPARE(grid()->grid().cellText(0, column("CD_09")), QString::number(stored));
-        QCOMPARE(fx->prompter.prompts.size(), 0u);
+        const bool refused = stored == 5 && typed != u"5";
+        QCOMPARE(fx->prompter.prompts.size(), refused ? 1u : 0u);
+        if (refused) {
+            QCOMPARE(fx->prompter.prompts[0].text, QStringLiteral("Valid range 0-9999"));
+            QCOMPARE(fx->prompter.prompts[0].title, QStringLiteral("KR7 Software"));
+        }
     }
 
     void barcodeGoneMeanwhileWritesNothing() {

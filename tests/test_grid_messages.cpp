@@ -272,6 +272,8 @@ class TestGridMessages : public QObject {
                                  .arg(row + 1, 3, 10, QChar('0')));
         QCOMPARE(asked.title, QStringLiteral("KR7 Software"));
         QCOMPARE(asked.buttons, Buttons::YesNo);
+        QCOMPARE(asked.icon, Icon::Exclamation);
+        QCOMPARE(asked.defaultAnswer, Answer::No);
         const bool deleted = answer == Answer::Yes;
         QCOMPARE(count(*fx), deleted ? 11 : 12);
         QCOMPARE(pc34Cleared(*fx), deleted);

@@ -71,7 +71,7 @@ class TestResultsBrowser : public QObject {
     }
 
     void cleanup() {
-        test::closeAllWindows();
+        test::deleteTopLevelWindows();
         fx.reset();
     }
 

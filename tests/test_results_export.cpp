@@ -10,6 +10,7 @@
 
 #include <QCheckBox>
 #include <QDir>
+#include <QLabel>
 #include <QPrinter>
 #include <QPrinterInfo>
 #include <QProcess>
@@ -151,7 +152,7 @@ class TestResultsExport : public QObject {
                  qPrintable(prompt.text));
         QVERIFY2(prompt.text.contains(description), qPrintable(prompt.text));
         QVERIFY(test::gridOf(screen)->isEnabled());
-        QVERIFY(!screen->findChild<frm_Data_Export_Please_Wait*>()->isVisible());
+        QVERIFY(!test::waitForm()->isVisible());
     }
 
   private slots:
@@ -164,7 +165,7 @@ class TestResultsExport : public QObject {
     void cleanup() {
         for (const QString& path : opened)
             QFile::remove(path);
-        test::closeAllWindows();
+        test::deleteTopLevelWindows();
         fx.reset();
     }
 
@@ -375,6 +376,52 @@ class TestResultsExport : public QObject {
         else
             screen->ExportGrid(action == u"sheet print");
         verifyActionEndedWithError(name, description);
+        if (action == u"show") { // kept beside the CSV file, under its stamp
+            const QString kept = QDir(fx->folder()).filePath("samples_050326_10_30.xlsx");
+            QVERIFY(!workbookPart(kept, QStringLiteral("xl/worksheets/sheet1.xml")).isEmpty());
+            QVERIFY(fx->prompter.prompts[0].text.contains(QDir::toNativeSeparators(kept)));
+        }
+    }
+
+    // The whole browser is disabled and cannot be closed while an action runs, and actions
+    // asked for meanwhile are ignored; the wait form, a window of its own, stays usable.
+    void anActionRunsAloneInTheDisabledWindow() {
+        test::setSpreadsheetLink(*fx, 1);
+        open(sixResults());
+        int shown = 0;
+        bool enabled = true, toolBarEnabled = true, closed = true, formUsable = false;
+        screen->setExportTargets({desktopExportTargets().printer, [&](const QUrl& url) {
+                                      opened << url.toLocalFile();
+                                      if (++shown > 1)
+                                          return true;
+                                      QWidget* form = test::waitForm();
+                                      formUsable = form && form->isVisible() && form->isEnabled() &&
+                                                   !screen->isAncestorOf(form);
+                                      auto* bar = screen->findChild<QToolBar*>("CaptionX1");
+                                      enabled = screen->isEnabled();
+                                      toolBarEnabled = bar->isEnabled();
+                                      for (QAction* action : bar->actions())
+                                          action->trigger();
+                                      screen->Export_CSV();
+                                      closed = screen->close();
+                                      return true;
+                                  }});
+        screen->ExportGrid(false);
+        QCOMPARE(shown, 1);
+        QVERIFY(!QFile::exists(screen->csvFileName()));
+        QVERIFY(!enabled);
+        QVERIFY(!toolBarEnabled);
+        QVERIFY(!closed);
+        QVERIFY(formUsable);
+        QVERIFY(screen->isEnabled());
+        QCOMPARE(fx->prompter.prompts.size(), 0u);
+    }
+
+    void progressIsWrittenForEveryRow() {
+        frm_Data_Export_Please_Wait form(nullptr);
+        form.rowDone(1, 600);
+        QCOMPARE(form.findChild<QLabel*>("lbl_progress")->text(),
+                 QStringLiteral("Record 1 of 600"));
     }
 };
 
