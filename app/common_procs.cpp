@@ -119,7 +119,8 @@ bool update_PIC_Param_value(std::int16_t number, const Value& value) {
     const auto encoded = encodePicParam(value);
     if (!encoded)
         return false;
-    const store::Record param{schema::PIC_Params, QStringLiteral("PIC_01"), Value::whole(number)};
+    const store::Record param{schema::PIC_Params,
+                              {{QStringLiteral("PIC_01"), Value::whole(number)}}};
     store::change(Get_connection(), [&](store::Changes& changes) {
         changes.setField(param, QStringLiteral("PIC_03"), encoded->entered);
         changes.setField(param, QStringLiteral("PIC_04"), Value::text(encoded->hex));

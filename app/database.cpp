@@ -194,29 +194,40 @@ Value readFirstRecord(sql::Database& db, const QString& table, const QString& fi
 
 void writeFirstRecord(sql::Database& db, const QString& table, const QString& field,
                       const Value& value) {
-    change(db, [&](Changes& changes) { changes.setField({table, {}, {}}, field, value); });
+    change(db, [&](Changes& changes) { changes.setField({table, {}}, field, value); });
 }
 
 namespace {
 
 // Where a record is, as SQL: the rowid of its first row, so that a key that is not unique
-// still names one record.
+// still names one record. Its key values bind from ?2 on.
 QString rowidOf(const Record& record) {
-    if (record.keyField.isEmpty())
-        return QStringLiteral("(SELECT min(rowid) FROM %1)").arg(quoted(record.table));
-    return QStringLiteral("(SELECT min(rowid) FROM %1 WHERE %2 = ?2)")
-        .arg(quoted(record.table), quoted(columnOf(record.table, record.keyField).name));
+    QStringList conditions;
+    for (const auto& [field, value] : record.key)
+        conditions << QStringLiteral("%1 IS ?%2")
+                          .arg(quoted(columnOf(record.table, field).name))
+                          .arg(conditions.size() + 2);
+    if (conditions.isEmpty())
+        conditions << QStringLiteral("1");
+    const QString order =
+        record.firstBy.isEmpty()
+            ? QStringLiteral("rowid")
+            : quoted(columnOf(record.table, record.firstBy).name) + QStringLiteral(", rowid");
+    return QStringLiteral("(SELECT rowid FROM %1 WHERE %2 ORDER BY %3 LIMIT 1)")
+        .arg(quoted(record.table), conditions.join(QStringLiteral(" AND ")), order);
 }
 
 void bindKey(sql::Statement& statement, const Record& record) {
-    if (!record.keyField.isEmpty())
-        statement.bind(2, record.key);
+    int index = 2;
+    for (const auto& [field, value] : record.key)
+        statement.bind(index++, value);
 }
 
 Value keyText(const Record& record) {
-    if (record.keyField.isEmpty())
+    if (record.key.empty())
         return Value::null();
-    return Value::text(record.keyField + QStringLiteral(" = ") + record.key.toText());
+    const auto& [field, value] = record.key.front();
+    return Value::text(field + QStringLiteral(" = ") + value.toText());
 }
 
 // A stored cell as the trail writes it, and whether it is there at all.
@@ -240,6 +251,13 @@ void record(sql::Database& db, const Record& where, const QString& field, const 
 }
 
 } // namespace
+
+bool Changes::exists(const Record& record) {
+    auto select = db_.prepare(QStringLiteral("SELECT %1 IS NOT NULL").arg(rowidOf(record)));
+    bindKey(select, record);
+    select.step();
+    return select.columnWhole(0) != 0;
+}
 
 bool Changes::setField(const Record& where, const QString& field, const Value& value) {
     const schema::Column& column = columnOf(where.table, field);
@@ -301,7 +319,7 @@ std::int64_t Changes::emptyTable(const QString& table) {
         throw itemNotFound(table);
     db_.exec(QStringLiteral("DELETE FROM ") + quoted(t->name));
     const std::int64_t deleted = db_.changes();
-    record(db_, {t->name, {}, {}}, QStringLiteral("*"), Value::text(QString::number(deleted)),
+    record(db_, {t->name, {}}, QStringLiteral("*"), Value::text(QString::number(deleted)),
            Value::null());
     return deleted;
 }

@@ -44,12 +44,14 @@ Value readFirstRecord(sql::Database& db, const QString& table, const QString& fi
 void writeFirstRecord(sql::Database& db, const QString& table, const QString& field,
                       const Value& value);
 
-// A record as the store finds it and the audit trail names it: by a key field's value, or
-// the first record of a single-record table when `keyField` is empty.
+// A record as the store finds it and the audit trail names it: by the values of its key
+// fields (compared with IS, so a null key finds a null), the first of them naming it in the
+// trail ("PIC_01 = 34"). No key fields: the first record of a single-record table. Where
+// several records match, the first in the order of `firstBy` (then of rowid) is the one.
 struct Record {
     QString table;
-    QString keyField;
-    Value key;
+    std::vector<std::pair<QString, Value>> key;
+    QString firstBy{};
 };
 
 // The edits of one change. Each reads the old value, writes, and appends its audit row, all
@@ -59,6 +61,7 @@ class Changes {
   public:
     explicit Changes(sql::Database& db) : db_(db) {}
 
+    bool exists(const Record& record);
     // Returns false when the value stored was already that one. Throws "no current record"
     // when there is no such record.
     bool setField(const Record& record, const QString& field, const Value& value);

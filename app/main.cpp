@@ -1,4 +1,5 @@
 #include "clock.h"
+#include "frm_audit_trail.h"
 #include "frm_config.h"
 #include "frm_label_config.h"
 #include "frm_password.h"
@@ -23,6 +24,7 @@ void openConfigScreenWithItsScreens() {
     screen->registerScreen(QStringLiteral("cmd_calibration_data"), kr7::openCalibrantRecords);
     screen->registerScreen(QStringLiteral("cmd_RJL_Labels"), kr7::openLabelConfigScreen);
     screen->registerScreen(QStringLiteral("cmd_cleaning_cycles"), kr7::openWashCycleScreen);
+    screen->registerScreen(QStringLiteral("cmd_audit_trail"), kr7::openAuditTrail);
     screen->Form_Load();
     screen.release();
 }

@@ -52,13 +52,10 @@ int tubeCount() {
 }
 
 // The first record of the barcode in the order of the list, as the grid shows them.
-std::optional<std::int64_t> tubeRecord(sql::Database& db, const QString& barcode) {
-    auto find = db.prepare(QStringLiteral(
-        "SELECT rowid FROM T_Calibration_data WHERE CD_02 = ?1 ORDER BY CD_03 LIMIT 1"));
-    find.bind(1, Value::text(barcode));
-    if (!find.step())
-        return std::nullopt;
-    return find.columnWhole(0);
+store::Record tubeRecord(const QString& barcode) {
+    return {schema::Calibration_data,
+            {{QStringLiteral("CD_02"), Value::text(barcode)}},
+            QStringLiteral("CD_03")};
 }
 
 // The drained flag, the date drained and the dips, as stored.
@@ -68,33 +65,31 @@ struct DrainedState {
 
 // Writes the dips; false when the tube is not on file.
 bool writeDips(const QString& barcode, const Value& dips) {
-    sql::Database& db = Get_connection();
-    return sql::inWriteTransaction(db, [&] {
-        const auto record = tubeRecord(db, barcode);
-        if (record)
-            db.prepare(QStringLiteral("UPDATE T_Calibration_data SET CD_09 = ?1 WHERE rowid = ?2"))
-                .bindAll({dips, Value::whole(*record)})
-                .run();
-        return record.has_value();
+    return store::change(Get_connection(), [&](store::Changes& changes) {
+        const store::Record tube = tubeRecord(barcode);
+        if (!changes.exists(tube))
+            return false;
+        changes.setField(tube, QStringLiteral("CD_09"), dips);
+        return true;
     });
 }
 
 // A drained tube is dated now; an undrained one has no date and no dips taken.
 std::optional<DrainedState> writeDrained(const QString& barcode, const Value& drained) {
     sql::Database& db = Get_connection();
-    return sql::inWriteTransaction(db, [&]() -> std::optional<DrainedState> {
-        const auto record = tubeRecord(db, barcode);
-        if (!record)
+    return store::change(db, [&](store::Changes& changes) -> std::optional<DrainedState> {
+        const store::Record tube = tubeRecord(barcode);
+        if (!changes.exists(tube))
             return std::nullopt;
         const bool isDrained = drained.asYesNo();
-        db.prepare(QStringLiteral("UPDATE T_Calibration_data SET CD_07 = ?1, CD_10 = ?2, "
-                                  "CD_09 = CASE WHEN ?1 THEN CD_09 ELSE 0 END WHERE rowid = ?3"))
-            .bindAll({drained, isDrained ? Value::date(services().clock->now()) : Value::null(),
-                      Value::whole(*record)})
-            .run();
-        auto read = db.prepare(
-            QStringLiteral("SELECT CD_07, CD_10, CD_09 FROM T_Calibration_data WHERE rowid = ?1"));
-        read.bind(1, Value::whole(*record));
+        changes.setField(tube, QStringLiteral("CD_07"), drained);
+        changes.setField(tube, QStringLiteral("CD_10"),
+                         isDrained ? Value::date(services().clock->now()) : Value::null());
+        if (!isDrained)
+            changes.setField(tube, QStringLiteral("CD_09"), Value::whole(0));
+        auto read = db.prepare(QStringLiteral("SELECT CD_07, CD_10, CD_09 FROM T_Calibration_data "
+                                              "WHERE CD_02 = ?1 ORDER BY CD_03, rowid LIMIT 1"));
+        read.bind(1, Value::text(barcode));
         read.step();
         return DrainedState{read.column(0), read.column(1), read.column(2)};
     });

@@ -60,35 +60,29 @@ void clearChangeMarker() {
     update_PC_Config_value(QStringLiteral("PC_34"), Value::null());
 }
 
-Value fitted(const char* field, const Value& value) {
-    return store::fitForField(store::columnOf(schema::Messages, QString::fromLatin1(field)), value);
-}
-
 // The record a grid row shows, by its number and reference together: a number that an older
 // program gave twice must never let an edit or a deletion reach the other record.
-const QString kRowRecord = QStringLiteral("ME_01 IS :number AND ME_02 IS :reference");
+store::Record rowRecord(const Value& number, const Value& reference) {
+    return {schema::Messages,
+            {{QStringLiteral("ME_01"), number}, {QStringLiteral("ME_02"), reference}},
+            QStringLiteral("ME_02")};
+}
 
 bool updateMessage(const QString& field, const Value& value, const Value& number,
                    const Value& reference) {
-    sql::Database& db = Get_connection();
-    return sql::inWriteTransaction(db, [&] {
-        db.prepare(QStringLiteral("UPDATE T_Messages SET \"%1\" = ?1 WHERE rowid = (SELECT rowid "
-                                  "FROM T_Messages WHERE %2 ORDER BY ME_02 LIMIT 1)")
-                       .arg(store::columnOf(schema::Messages, field).name, kRowRecord))
-            .bindAll({value, number, reference})
-            .run();
-        return db.changes() > 0;
+    return store::change(Get_connection(), [&](store::Changes& changes) {
+        const store::Record record = rowRecord(number, reference);
+        if (!changes.exists(record))
+            return false;
+        changes.setField(record, field, value);
+        return true;
     });
 }
 
 void deleteMessage(const Value& number, const Value& reference) {
     sql::Database db = openSecondConnection();
-    sql::inWriteTransaction(db, [&] {
-        db.prepare(QStringLiteral("DELETE FROM T_Messages WHERE rowid = (SELECT rowid FROM "
-                                  "T_Messages WHERE %1 LIMIT 1)")
-                       .arg(kRowRecord))
-            .bindAll({number, reference})
-            .run();
+    store::change(db, [&](store::Changes& changes) {
+        changes.deleteRecord(rowRecord(number, reference), QStringLiteral("ME_02"));
     });
 }
 
@@ -96,14 +90,17 @@ void deleteMessage(const Value& number, const Value& reference) {
 // in use after a deletion.
 void addMessage(const QString& reference, const QString& message) {
     sql::Database& db = Get_connection();
-    sql::inWriteTransaction(db, [&] {
-        db.prepare(
-              QStringLiteral("INSERT INTO T_Messages (ME_01, ME_02, ME_03, ME_04, ME_05) "
-                             "SELECT coalesce(max(ME_01), 0) + 1, ?1, ?2, ?3, ?4 FROM T_Messages"))
-            .bindAll({fitted("ME_02", Value::text(reference)),
-                      fitted("ME_03", Value::text(message)), fitted("ME_04", Value::text(message)),
-                      fitted("ME_05", Value::yesNo(false))})
-            .run();
+    store::change(db, [&](store::Changes& changes) {
+        auto highest =
+            db.prepare(QStringLiteral("SELECT coalesce(max(ME_01), 0) + 1 FROM T_Messages"));
+        highest.step();
+        const Value number = highest.column(0);
+        changes.addRecord({schema::Messages, {{QStringLiteral("ME_01"), number}}},
+                          {{QStringLiteral("ME_01"), number},
+                           {QStringLiteral("ME_02"), Value::text(reference)},
+                           {QStringLiteral("ME_03"), Value::text(message)},
+                           {QStringLiteral("ME_04"), Value::text(message)},
+                           {QStringLiteral("ME_05"), Value::yesNo(false)}});
     });
 }
 

@@ -21,15 +21,13 @@ QString missingSlotText(const QString& screen, const QString& procedure, int slo
 
 // The first record of the slot gets the value; false when the slot has no record.
 bool writeSlot(int slot, const schema::Column& column, const Value& value) {
-    const Value fitted = store::fitForField(column, value);
-    sql::Database& db = Get_connection();
-    return sql::inWriteTransaction(db, [&] {
-        db.prepare(QStringLiteral("UPDATE T_Labels_wanted SET \"%1\" = ?1 WHERE rowid = "
-                                  "(SELECT min(rowid) FROM T_Labels_wanted WHERE LN_01 = ?2)")
-                       .arg(column.name))
-            .bindAll({fitted, Value::whole(slot)})
-            .run();
-        return db.changes() > 0;
+    return store::change(Get_connection(), [&](store::Changes& changes) {
+        const store::Record record{schema::Labels_wanted,
+                                   {{QStringLiteral("LN_01"), Value::whole(slot)}}};
+        if (!changes.exists(record))
+            return false;
+        changes.setField(record, column.name, value);
+        return true;
     });
 }
 

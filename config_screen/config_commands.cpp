@@ -47,7 +47,7 @@ void clearTables(const QWidget* button, const ClearCommand& command) {
         return;
     for (const QString& table : command.tables)
         trap.run([&] {
-            sql::inWriteTransaction(db, [&] { db.exec(QStringLiteral("DELETE FROM ") + table); });
+            store::change(db, [&](store::Changes& changes) { changes.emptyTable(table); });
         });
 }
 
