@@ -24,7 +24,6 @@
 #include <QPainterPath>
 #include <QPrinter>
 #include <QPrinterInfo>
-#include <QSaveFile>
 #include <QTemporaryFile>
 #include <QToolBar>
 #include <QToolButton>
@@ -227,17 +226,7 @@ QString temporaryWorkbookPath() {
 }
 
 void writeCsvFile(const QString& path, const ResultsExport& results) {
-    QSaveFile file(path);
-    const auto failed = [&] {
-        return Error(errnum::FileError,
-                     QStringLiteral("The file %1 cannot be written: %2")
-                         .arg(QDir::toNativeSeparators(path), file.errorString()));
-    };
-    if (!file.open(QIODevice::WriteOnly))
-        throw failed();
-    writeCsv(file, results);
-    if (!file.commit())
-        throw failed();
+    files::writeWhole(path, [&](QIODevice& file) { writeCsv(file, results); });
 }
 
 } // namespace
