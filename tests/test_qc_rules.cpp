@@ -86,8 +86,8 @@ class TestQcRules : public QObject {
                                  << 0 << 0;
         QTest::newRow("20 runs (n - 1)") << around10(20) << int(Outcome::Evaluated)
                                          << std::sqrt(20.0 / 19) << "1-2s||1-2s, 1-3s" << 1 << 1;
-        QTest::newRow("SD 0") << std::vector<double>(20, 1.72) << int(Outcome::ZeroSd) << 0.0 << "||"
-                              << 0 << 0;
+        QTest::newRow("SD 0") << std::vector<double>(20, 1.72) << int(Outcome::ZeroSd) << 0.0
+                              << "||" << 0 << 0;
     }
 
     void baselineDecidesWhetherRulesRun() {
