@@ -161,7 +161,8 @@ void LeveyJenningsChart::addPoints(const ChartInput& input) {
     runs_->replace(points);
     attach(runs_);
     const auto hovered = [this](const QPointF& point, bool on) {
-        emit runHovered(std::clamp(int(std::lround(point.x())), 0, runCount_ - 1), on);
+        if (runCount_ > 0)
+            emit runHovered(std::clamp(int(std::lround(point.x())), 0, runCount_ - 1), on);
     };
     connect(runs_, &QXYSeries::hovered, this, hovered);
     const struct {
