@@ -24,9 +24,9 @@ namespace {
 
 // The buttons that open other screens: disabled until their screen is registered.
 const QStringList kScreenButtons = {
-    QStringLiteral("CMD_messages"), QStringLiteral("cmd_results_all"),
+    QStringLiteral("CMD_messages"),         QStringLiteral("cmd_results_all"),
     QStringLiteral("cmd_calibration_data"), QStringLiteral("cmd_RJL_Labels"),
-    QStringLiteral("cmd_cleaning_cycles")};
+    QStringLiteral("cmd_cleaning_cycles"),  QStringLiteral("cmd_qc_charts")};
 
 } // namespace
 

@@ -663,7 +663,8 @@ void addOtherFormsTab(std::vector<Setting>& s) {
         {"cmd_samples_clear", "Clear all Sample records"},
         {"cmd_RJL_Labels", "Set links to RJL labels"},
         {"cmd_cleaning_cycles", "Set cleaning cycles"},
-        {"cmd_calibration_recs_clear", "Clear Calibration records"}};
+        {"cmd_calibration_recs_clear", "Clear Calibration records"},
+        {"cmd_qc_charts", "QC charts"}};
     int row = 0;
     for (const auto& [name, caption] : buttons)
         s.push_back(button(name, {g, row++}, caption));
