@@ -1,6 +1,9 @@
 #include "install_folder.h"
 
+#include "errors.h"
+
 #include <QDir>
+#include <QSaveFile>
 
 namespace kr7::files {
 
@@ -32,6 +35,20 @@ QString errorLogFile() {
 
 QString instanceLockFile() {
     return installFolder() + QStringLiteral("kr7-data.lock");
+}
+
+void writeWhole(const QString& path, const std::function<void(QIODevice&)>& write) {
+    QSaveFile file(path);
+    const auto failed = [&] {
+        return Error(errnum::FileError,
+                     QStringLiteral("The file %1 cannot be written: %2")
+                         .arg(QDir::toNativeSeparators(path), file.errorString()));
+    };
+    if (!file.open(QIODevice::WriteOnly))
+        throw failed();
+    write(file);
+    if (!file.commit())
+        throw failed();
 }
 
 } // namespace kr7::files

@@ -6,33 +6,21 @@
 //   results_bench           the measurements, one "name seconds" line each
 //   results_bench --query   the browser's query, for the baseline
 
-#include "clock.h"
+#include "bench_support.h"
 #include "database.h"
 #include "grid_samples_all.h"
 #include "guarded_application.h"
-#include "prompter.h"
 #include "record_grid_view.h"
-#include "services.h"
 
 #include <QCheckBox>
-#include <QElapsedTimer>
 #include <QFile>
 #include <QRegularExpression>
 #include <QTextStream>
-#include <cstdio>
 
 using namespace kr7;
+using bench::seconds;
 
 namespace {
-
-// Any message box would stop the measurement: its text goes to the output instead.
-class PrintingPrompter : public Prompter {
-  public:
-    Answer ask(const Prompt& prompt) override {
-        std::fprintf(stderr, "message: %s\n", qPrintable(prompt.text));
-        return prompt.buttons == Buttons::AbortRetryIgnore ? Answer::Ignore : Answer::Ok;
-    }
-};
 
 double peakMemoryMiB() {
     QFile status(QStringLiteral("/proc/self/status"));
@@ -41,13 +29,6 @@ double peakMemoryMiB() {
     const auto match = QRegularExpression(QStringLiteral(R"(VmHWM:\s+(\d+) kB)"))
                            .match(QString::fromLatin1(status.readAll()));
     return match.hasMatch() ? match.captured(1).toDouble() / 1024 : -1;
-}
-
-template <class F> double seconds(F&& work) {
-    QElapsedTimer timer;
-    timer.start();
-    work();
-    return timer.nsecsElapsed() / 1e9;
 }
 
 } // namespace
@@ -59,10 +40,7 @@ int main(int argc, char** argv) {
     }
     qputenv("QT_QPA_PLATFORM", "offscreen");
     GuardedApplication app(argc, argv);
-    PrintingPrompter prompter;
-    SystemClock clock;
-    services().prompter = &prompter;
-    services().clock = &clock;
+    const bench::BenchServices benchServices;
     Open_database();
     QTextStream out(stdout);
 

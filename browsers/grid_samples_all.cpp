@@ -25,7 +25,6 @@
 #include <QPainterPath>
 #include <QPrinter>
 #include <QPrinterInfo>
-#include <QSaveFile>
 #include <QTemporaryFile>
 #include <QToolBar>
 #include <QToolButton>
@@ -228,17 +227,7 @@ QString temporaryWorkbookPath() {
 }
 
 void writeCsvFile(const QString& path, const ResultsExport& results) {
-    QSaveFile file(path);
-    const auto failed = [&] {
-        return Error(errnum::FileError,
-                     QStringLiteral("The file %1 cannot be written: %2")
-                         .arg(QDir::toNativeSeparators(path), file.errorString()));
-    };
-    if (!file.open(QIODevice::WriteOnly))
-        throw failed();
-    writeCsv(file, results);
-    if (!file.commit())
-        throw failed();
+    files::writeWhole(path, [&](QIODevice& file) { writeCsv(file, results); });
 }
 
 } // namespace

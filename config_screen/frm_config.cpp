@@ -26,7 +26,8 @@ namespace {
 const QStringList kScreenButtons = {
     QStringLiteral("CMD_messages"),         QStringLiteral("cmd_results_all"),
     QStringLiteral("cmd_calibration_data"), QStringLiteral("cmd_RJL_Labels"),
-    QStringLiteral("cmd_cleaning_cycles"),  QStringLiteral("cmd_audit_trail")};
+    QStringLiteral("cmd_cleaning_cycles"),  QStringLiteral("cmd_qc_charts"),
+    QStringLiteral("cmd_audit_trail")};
 
 } // namespace
 

@@ -664,6 +664,7 @@ void addOtherFormsTab(std::vector<Setting>& s) {
         {"cmd_RJL_Labels", "Set links to RJL labels"},
         {"cmd_cleaning_cycles", "Set cleaning cycles"},
         {"cmd_calibration_recs_clear", "Clear Calibration records"},
+        {"cmd_qc_charts", "QC charts"},
         {"cmd_audit_trail", "View Audit trail"}};
     int row = 0;
     for (const auto& [name, caption] : buttons)

@@ -20,6 +20,7 @@ namespace {
 const char* const kUsage =
     "usage: kr7-db init [--demo]       create the database in the install folder\n"
     "       kr7-db seed-results N [SEED] append N synthetic results (for benchmarks)\n"
+    "       kr7-db seed-calibrants N [SEED]  append a year of N runs of each calibrant level\n"
     "       kr7-db check               run the database's integrity check\n"
     "       kr7-db verify-audit        check the audit trail's hash chain\n"
     "The install folder is KR7_HOME when set, otherwise the program's fixed folder.\n";
@@ -121,6 +122,14 @@ int seedResults(long long count, std::uint32_t seed) {
     return 0;
 }
 
+int seedCalibrants(long long perLevel, std::uint32_t seed) {
+    auto db = openExisting();
+    const auto added =
+        kr7::seed::appendCalibrantRuns(db, perLevel, seed, kr7::SystemClock().now(), 365);
+    say(QStringLiteral("appended %1 calibrant runs").arg(added));
+    return 0;
+}
+
 int check() {
     auto db = openExisting();
     auto integrity = db.prepare(QStringLiteral("PRAGMA integrity_check"));
@@ -155,11 +164,13 @@ int run(const QStringList& args) {
         return check();
     if (args.size() == 1 && args[0] == u"verify-audit")
         return verifyAudit();
-    if ((args.size() == 2 || args.size() == 3) && args[0] == u"seed-results") {
+    const bool seeding = args.size() == 2 || args.size() == 3;
+    if (seeding && (args[0] == u"seed-results" || args[0] == u"seed-calibrants")) {
         const auto count = wholeArgument(args[1], 100'000'000);
         const auto seed = args.size() == 3 ? wholeArgument(args[2], 0xffffffffLL) : 1LL;
         if (count && seed)
-            return seedResults(*count, std::uint32_t(*seed));
+            return args[0] == u"seed-results" ? seedResults(*count, std::uint32_t(*seed))
+                                              : seedCalibrants(*count, std::uint32_t(*seed));
     }
     return usage();
 }

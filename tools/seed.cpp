@@ -9,6 +9,7 @@
 #include "sqlite_db.h"
 
 #include <QFileInfo>
+#include <cmath>
 #include <random>
 #include <vector>
 
@@ -308,18 +309,67 @@ void insertCalibrantTubes(sql::Database& db, const QDateTime& now) {
     }
 }
 
+// The stated PV25 and PV37 of each calibrant level, as the starting configuration has them.
+struct Calibrant {
+    int recType;
+    double pv25;
+    double pv37;
+};
+constexpr Calibrant kCalibrants[] = {{2, 1.72, 1.52}, {3, 1.30, 1.15}, {4, 2.38, 2.10}};
+
+const Calibrant* calibrantOf(int recType) {
+    for (const Calibrant& c : kCalibrants)
+        if (c.recType == recType)
+            return &c;
+    return nullptr;
+}
+
+// A calibrant run as a quality control chart should find it: scattered about the level's
+// stated value (CV 1.2 %), drifting upwards by up to 2.5 SD over the last five days, and
+// now and then an outlier beyond 3 SD. The factor applies to both results of the run.
+constexpr double kCalibrantCv = 0.012;
+constexpr double kDriftDays = 5;
+
+double calibrantFactor(std::mt19937& random, std::int64_t index, double daysOld) {
+    double z = std::normal_distribution<double>(0, 1)(random);
+    if (daysOld < kDriftDays)
+        z += 2.5 * (kDriftDays - daysOld) / kDriftDays;
+    if (index % 89 == 41)
+        z = 4.2;
+    else if (index % 137 == 70)
+        z = -4;
+    return 1 + z * kCalibrantCv;
+}
+
+double toThousandths(double x) {
+    return std::round(x * 1000) / 1000;
+}
+
 // The fields of one result in the order both results tables share.
 struct ResultMaker {
     std::mt19937 random;
     QDateTime newest;
 
     std::vector<Value> make(std::int64_t index, int recType) {
+        const int jitter = std::uniform_int_distribution<int>(0, 99)(random);
+        return make(index, recType, newest.addSecs(-index * 637 - jitter));
+    }
+
+    std::vector<Value> make(std::int64_t index, int recType, const QDateTime& tested) {
         std::uniform_real_distribution<double> pv(1.05, 2.05);
         std::uniform_int_distribution<int> percent(0, 99);
         const bool missing = percent(random) < 5;
-        const double pv1 = missing ? 0 : pv(random);
-        const double pv2 = missing ? 0 : pv1 * 0.87;
-        const QDateTime tested = newest.addSecs(-index * 637 - percent(random));
+        double pv1 = missing ? 0 : pv(random);
+        double pv2 = missing ? 0 : pv1 * 0.87;
+        double low = 1.50, high = 1.72;
+        if (const Calibrant* c = calibrantOf(recType)) {
+            const double factor =
+                calibrantFactor(random, index, double(tested.secsTo(newest)) / 86400);
+            pv1 = missing ? 0 : toThousandths(c->pv25 * factor);
+            pv2 = missing ? 0 : toThousandths(c->pv37 * factor);
+            low = toThousandths(c->pv25 * 0.95);
+            high = toThousandths(c->pv25 * 1.05);
+        }
         static const char* const notes[] = {
             "", "", "", "Haemolysed", "Repeat requested", "Low volume", "Clot detected"};
         const int lims = percent(random) % 4;
@@ -338,8 +388,8 @@ struct ResultMaker {
             t("AB"),
             t("A Brown"),
             n(recType),
-            f(1.50),
-            f(1.72),
+            f(low),
+            f(high),
             f(pv1),
             f(pv2),
             n(101),
@@ -402,6 +452,20 @@ std::int64_t appendResults(sql::Database& db, std::int64_t count, std::uint32_t 
         }
     });
     return count;
+}
+
+std::int64_t appendCalibrantRuns(sql::Database& db, std::int64_t perLevel, std::uint32_t seed,
+                                 const QDateTime& newest, int days) {
+    ResultMaker maker{std::mt19937(seed), newest};
+    const double spacing = days * 86400.0 / double(std::max<std::int64_t>(perLevel, 1));
+    sql::inWriteTransaction(db, [&] {
+        Inserter current(db, schema::Samples, kSampleFields);
+        for (std::int64_t i = 0; i < perLevel; ++i)
+            for (const Calibrant& c : kCalibrants)
+                current.insert(maker.make(
+                    i, c.recType, newest.addSecs(-std::int64_t(i * spacing) - c.recType * 60)));
+    });
+    return perLevel * std::int64_t(std::size(kCalibrants));
 }
 
 } // namespace kr7::seed

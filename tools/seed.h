@@ -25,4 +25,11 @@ void createDatabase(const QString& path, const Options& options);
 std::int64_t appendResults(sql::Database& db, std::int64_t count, std::uint32_t seed,
                            const QDateTime& newest);
 
+// Appends `perLevel` runs of each calibrant level (CHECK, LOW, HIGH), evenly spread over the
+// `days` before `newest`, in one transaction; returns how many. Their results scatter about
+// the level's stated values, drift over the last days and hold a few outliers, as a quality
+// control chart should find them.
+std::int64_t appendCalibrantRuns(sql::Database& db, std::int64_t perLevel, std::uint32_t seed,
+                                 const QDateTime& newest, int days);
+
 } // namespace kr7::seed

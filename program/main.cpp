@@ -3,6 +3,7 @@
 #include "frm_config.h"
 #include "frm_label_config.h"
 #include "frm_password.h"
+#include "frm_qc_charts.h"
 #include "frm_wash_cycle.h"
 #include "grid_calibrants.h"
 #include "grid_messages.h"
@@ -24,6 +25,7 @@ void openConfigScreenWithItsScreens() {
     screen->registerScreen(QStringLiteral("cmd_calibration_data"), kr7::openCalibrantRecords);
     screen->registerScreen(QStringLiteral("cmd_RJL_Labels"), kr7::openLabelConfigScreen);
     screen->registerScreen(QStringLiteral("cmd_cleaning_cycles"), kr7::openWashCycleScreen);
+    screen->registerScreen(QStringLiteral("cmd_qc_charts"), kr7::openQcCharts);
     screen->registerScreen(QStringLiteral("cmd_audit_trail"), kr7::openAuditTrail);
     screen->Form_Load();
     screen.release();
