@@ -3,11 +3,17 @@
 
 #include "audit.h"
 #include "common_procs.h"
+#include "csv_reader.h"
 #include "database.h"
 #include "errors.h"
+#include "frm_audit_trail.h"
+#include "record_grid_view.h"
 #include "schema.h"
 #include "test_support.h"
 #include "trap.h"
+
+#include <QLabel>
+#include <QLineEdit>
 
 using namespace kr7;
 
@@ -82,6 +88,40 @@ class TestAudit : public QObject {
         row(
             "refused write leaves no row",
             [] { update_PC_Config_value("PC_03", Value::text("x")); }, "");
+        const auto message = [](int number, const char* reference) {
+            return store::Record{
+                schema::Messages,
+                {{"ME_01", Value::whole(number)}, {"ME_02", Value::text(reference)}}};
+        };
+        row(
+            "message text, by number and reference",
+            [=] {
+                store::change(Get_connection(), [&](store::Changes& c) {
+                    c.setField(message(2, "REMOVE_SAMPLE"), "ME_03",
+                               Value::text("Take the tube out"));
+                });
+            },
+            "frm_config : txt_test_LostFocus | T_Messages | ME_03 | ME_01 = 2 | Remove sample tube "
+            "| "
+            "Take the tube out");
+        row(
+            "message deleted",
+            [=] {
+                store::change(Get_connection(), [&](store::Changes& c) {
+                    c.deleteRecord(message(3, "SCAN_BARCODE"), "ME_02");
+                });
+            },
+            "frm_config : txt_test_LostFocus | T_Messages | * | ME_01 = 3 | SCAN_BARCODE | <null>");
+        row(
+            "message added",
+            [] {
+                store::change(Get_connection(), [](store::Changes& c) {
+                    c.addRecord({schema::Messages, {{"ME_01", Value::whole(90)}}},
+                                {{"ME_01", Value::whole(90)}, {"ME_02", Value::text("NEW")}});
+                });
+            },
+            "frm_config : txt_test_LostFocus | T_Messages | ME_01 | ME_01 = 90 | <null> | 90\n"
+            "frm_config : txt_test_LostFocus | T_Messages | ME_02 | ME_01 = 90 | <null> | NEW");
         row(
             "PIC parameter, both fields", [] { update_PIC_Param_value(10, Value::whole(300)); },
             "frm_config : txt_test_LostFocus | T_PIC_Params | PIC_03 | PIC_01 = 10 | 50 | 300\n"
@@ -155,6 +195,67 @@ class TestAudit : public QObject {
         QVERIFY_THROWS_EXCEPTION(Error,
                                  fx.exec(QStringLiteral("UPDATE T_Audit_trail SET AU_09 = 0")));
         QVERIFY_THROWS_EXCEPTION(Error, fx.exec(QStringLiteral("DELETE FROM T_Audit_trail")));
+    }
+
+    // Filters narrow the rows, a date that is no date leaves them, hostile texts show
+    // escaped, the CSV holds the rows shown, and a tampered chain is named at the bottom.
+    void viewerFiltersExportsAndVerifies() {
+        test::Fixture fx;
+        Open_database();
+        fx.clock.set(test::at(2024, 3, 5, 10));
+        update_PC_Config_value("PC_03", Value::whole(1));
+        fx.clock.set(test::at(2024, 3, 6, 23, 59));
+        update_PIC_Param_value(10, Value::whole(300));
+        fx.clock.set(test::at(2024, 3, 7, 8));
+        update_PC_Config_value("PC_42", Value::text("=1+1\nx"));
+
+        auto* viewer = qobject_cast<frm_audit_trail*>(openAuditTrail(nullptr));
+        const auto grid = viewer->findChild<RecordGridView*>("ig_audit_trail");
+        const auto field = [&](const char* name) {
+            for (auto* edit : viewer->findChildren<QLineEdit*>())
+                if (edit->accessibleName() == QLatin1String(name))
+                    return edit;
+            return static_cast<QLineEdit*>(nullptr);
+        };
+        const auto shown = [&] { return grid->grid().gridRowCount(); };
+        QCOMPARE(shown(), 4);
+        QCOMPARE(grid->grid().cellText(0, 0), QStringLiteral("4"));
+        QCOMPARE(grid->model()->index(0, 9).data().toString(), QStringLiteral("=1+1\\nx"));
+        QCOMPARE(viewer->findChild<QLabel*>("lbl_verdict")->text(),
+                 QStringLiteral("Audit trail verified: 4 rows"));
+
+        field("Field or table")->setText("pic_params");
+        viewer->applyFilters();
+        QCOMPARE(shown(), 2);
+        field("Field or table")->clear();
+        field("From")->setText("06/03/24");
+        field("To")->setText("06/03/24");
+        viewer->applyFilters();
+        QCOMPARE(shown(), 2);
+        field("To")->setText("31/02/24");
+        viewer->applyFilters();
+        QCOMPARE(shown(), 2);
+        QCOMPARE(field("To")->toolTip(), QStringLiteral("Enter a date as DD/MM/YY"));
+        field("To")->clear();
+        field("Account")->setText("nobody at all");
+        viewer->applyFilters();
+        QCOMPARE(shown(), 0);
+        field("Account")->clear();
+        viewer->applyFilters();
+
+        viewer->Export_CSV();
+        QFile csv(viewer->csvFileName());
+        QVERIFY(csv.open(QIODevice::ReadOnly));
+        const auto records = test::readCsv(QString::fromUtf8(csv.readAll()));
+        QCOMPARE(records.size(), 5);
+        QCOMPARE(records[1][9], QStringLiteral("'=1+1\\nx"));
+        delete viewer;
+
+        tamper(fx, QStringLiteral("UPDATE T_Audit_trail SET AU_10 = '2' WHERE AU_01 = 2"));
+        viewer = qobject_cast<frm_audit_trail*>(openAuditTrail(nullptr));
+        QCOMPARE(viewer->findChild<QLabel*>("lbl_verdict")->text(),
+                 QStringLiteral("Audit trail altered at row 2"));
+        delete viewer;
     }
 };
 
