@@ -9,17 +9,12 @@
 #include <QFocusEvent>
 #include <QKeyEvent>
 #include <QLineEdit>
-#include <algorithm>
 
 namespace kr7::config {
 
 namespace {
 
 const QString kCannotChange = QStringLiteral("Cannot change this field");
-
-bool isDigit(QChar c) {
-    return c >= u'0' && c <= u'9';
-}
 
 // Focus that leaves or comes back because the window was deactivated or a popup opened is
 // not the user moving between controls: nothing is committed then, and the text on entry
@@ -33,35 +28,12 @@ bool isEnter(const QKeyEvent& key) {
     return key.key() == Qt::Key_Return || key.key() == Qt::Key_Enter;
 }
 
-// A pasted text skips the key filter; a field takes only what could have been typed.
-bool typable(Typing typing, const QString& text) {
-    return std::all_of(text.begin(), text.end(), [typing](QChar c) { return accepts(typing, c); });
-}
-
 bool watchesKeys(Kind kind) {
     return kind == Kind::Edit || kind == Kind::ReadOnly || kind == Kind::Check ||
            kind == Kind::Combo;
 }
 
 } // namespace
-
-bool accepts(Typing typing, QChar c) {
-    switch (typing) {
-    case Typing::Digits:
-        return isDigit(c);
-    case Typing::Decimal:
-        return isDigit(c) || c == u'.';
-    case Typing::Signed:
-        return isDigit(c) || c == u'.' || c == u'-';
-    case Typing::Date:
-        return isDigit(c) || c == u'/' || c == u':' || c == u' ';
-    case Typing::Any:
-        return true;
-    case Typing::None:
-        break;
-    }
-    return false;
-}
 
 FieldEditor::FieldEditor(ScreenState& state, QObject* parent) : QObject(parent), state_(state) {
     for (const Setting& s : settings()) {
@@ -110,7 +82,7 @@ void FieldEditor::gotFocus(QWidget* control, const Setting& s) {
         return;
     if (auto* field = qobject_cast<QLineEdit*>(control)) {
         setFieldBackground(field, kEditingYellow);
-        textOnEntry_ = field->text();
+        state_.textOnEntry[s.name] = field->text();
     }
     state_.showStatus(s.edit.prompt);
 }
@@ -125,7 +97,7 @@ bool FieldEditor::keyPress(QWidget* control, const Setting& s, const QKeyEvent& 
     if (s.kind != Kind::Edit)
         return false;
     if (key.key() == Qt::Key_Escape) {
-        static_cast<QLineEdit*>(control)->setText(textOnEntry_);
+        static_cast<QLineEdit*>(control)->setText(state_.textOnEntry.value(s.name));
         state_.changed.clear(s.name);
         return true;
     }
@@ -135,7 +107,7 @@ bool FieldEditor::keyPress(QWidget* control, const Setting& s, const QKeyEvent& 
         key.modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier);
     if (shortcut || text.isEmpty() || !text.front().isPrint())
         return false;
-    return !typable(s.edit.typing, text);
+    return !typable(s.edit.typing, text, QString());
 }
 
 void FieldEditor::moveOn(const Setting& s) {
@@ -149,12 +121,9 @@ void FieldEditor::commit(QLineEdit* field, const Setting& s) {
     if (!state_.changed.isSet(s.name))
         return;
     state_.changed.clear(s.name);
-    const QString text = field->text();
     const Checked checked =
-        typable(s.edit.typing, text)
-            ? checkText(s, {s.edit.conversion, s.edit.range, s.edit.temperature}, text,
-                        state_.limits)
-            : Checked{};
+        checkText(s, {s.edit.conversion, s.edit.range, s.edit.temperature}, field->text(),
+                  state_.textOnEntry.value(s.name), state_.limits);
     if (checked.verdict != Verdict::Accepted) {
         refuse(field, s, checked.verdict);
         return;
@@ -175,7 +144,7 @@ void FieldEditor::refuse(QLineEdit* field, const Setting& s, Verdict verdict) {
         verdict == Verdict::OutsideTemperatureLimits ? s.edit.temperatureRefusal : s.edit.refusal;
     if (!message.isEmpty())
         state_.showStatus(message);
-    field->setText(textOnEntry_);
+    field->setText(state_.textOnEntry.value(s.name));
 }
 
 bool FieldEditor::write(QLineEdit* field, const Setting& s, const Value& value) {

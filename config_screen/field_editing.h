@@ -9,9 +9,6 @@ class QLineEdit;
 
 namespace kr7::config {
 
-// Whether a character belongs to a typing class.
-bool accepts(Typing typing, QChar c);
-
 // The editing protocol of every field of the screen, as one event filter: a field turns
 // yellow and shows its prompt when it gets the focus, takes only the characters of its
 // typing class, goes back to its text on entry with Esc, and is checked and written when
@@ -36,8 +33,6 @@ class FieldEditor : public QObject {
     void showStored(QLineEdit* field, const Setting& s);
 
     ScreenState& state_;
-    // The text the field that last got the focus had then: what Esc and a refusal put back.
-    QString textOnEntry_;
 };
 
 } // namespace kr7::config

@@ -116,7 +116,8 @@ void frm_config::closeEvent(QCloseEvent* event) {
 void frm_config::Form_QueryUnload() {
     const Trap trap(QStringLiteral("frm_config : Form_QueryUnload"));
     config::saveClosing(
-        state_.changed, [this](const QString& field) { return textOf(field); }, state_.limits,
+        state_.changed,
+        {[this](const QString& field) { return textOf(field); }, state_.textOnEntry}, state_.limits,
         trap);
 }
 
