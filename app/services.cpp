@@ -1,12 +1,19 @@
 #include "services.h"
 
-#include <QCoreApplication>
+#include <QApplication>
 
 namespace kr7 {
 
 Services& services() {
     static Services instance;
     return instance;
+}
+
+void beep() {
+    if (services().beeper)
+        services().beeper();
+    else
+        QApplication::beep();
 }
 
 void endProgram(int exitCode) {

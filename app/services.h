@@ -1,5 +1,6 @@
 #pragma once
 
+#include <functional>
 #include <optional>
 
 namespace kr7 {
@@ -13,6 +14,8 @@ struct Services {
     Clock* clock = nullptr;
     // Set when the program has been told to end; tests read it.
     std::optional<int> endedWith;
+    // Replaces the platform's bell when set; tests count the beeps.
+    std::function<void()> beeper;
 };
 
 Services& services();
@@ -22,6 +25,9 @@ Services& services();
 struct ProgramEnded {
     int exitCode;
 };
+
+// The platform's bell: a key the screen stopped.
+void beep();
 
 // Ends the program at once: leaves every event loop and unwinds to main.
 [[noreturn]] void endProgram(int exitCode);

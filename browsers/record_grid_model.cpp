@@ -3,6 +3,7 @@
 #include "conversions.h"
 #include "errors.h"
 #include "sqlite_db.h"
+#include "widget_colours.h"
 
 #include <algorithm>
 #include <bit>
@@ -32,6 +33,16 @@ QString displayText(const Value& value, const QString& pattern) {
         return value.toText();
     }
     return value.isNumber() ? conv::formatNumber(value.toNumber(), pattern) : value.toText();
+}
+
+// A cell's own background comes with dark text, or a dark theme's light text would not show
+// on it.
+QVariant colourOf(const CellLook& look, int role) {
+    if (role == Qt::BackgroundRole)
+        return look.background.isValid() ? QVariant(look.background) : QVariant();
+    if (look.foreground.isValid())
+        return look.foreground;
+    return look.background.isValid() ? QVariant(kFieldText) : QVariant();
 }
 
 bool isTrue(const Value& value) {
@@ -387,11 +398,8 @@ QVariant RecordGridModel::data(const QModelIndex& index, int role) const {
             return {};
         return isChecked(row, column) ? Qt::Checked : Qt::Unchecked;
     case Qt::BackgroundRole:
-    case Qt::ForegroundRole: {
-        const CellLook look = lookOf(row, column);
-        const QColor& colour = role == Qt::BackgroundRole ? look.background : look.foreground;
-        return colour.isValid() ? QVariant(colour) : QVariant();
-    }
+    case Qt::ForegroundRole:
+        return colourOf(lookOf(row, column), role);
     case Qt::TextAlignmentRole:
         return QVariant::fromValue(style.alignment);
     default:

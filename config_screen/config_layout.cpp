@@ -1,5 +1,6 @@
 #include "config_layout.h"
 
+#include "services.h"
 #include "settings_table.h"
 #include "widget_colours.h"
 
@@ -36,6 +37,16 @@ struct GroupGrid {
     int labelWidth = kRowLabelWidth;
     QSet<int> labelledRows;
 };
+
+// Whether `after` is `before` with some characters taken out in one place and none added.
+bool onlyShortened(const QString& before, const QString& after) {
+    if (after.size() >= before.size())
+        return false;
+    qsizetype same = 0;
+    while (same < after.size() && after[same] == before[same])
+        ++same;
+    return QStringView(after).mid(same) == QStringView(before).right(after.size() - same);
+}
 
 bool isFrame(const Group& g) {
     return QLatin1String(g.id).startsWith(QLatin1String("fra_"));
@@ -95,12 +106,8 @@ QString accessibleNameOf(const Setting& s, const Group& g) {
 
 QLineEdit* makeField(const Setting& s) {
     auto* field = new QLineEdit;
-    if (s.maxLength > 0) {
-        auto* limit = new TypingLimit(s.maxLength, field);
-        QObject::connect(field, &QLineEdit::textChanged, limit,
-                         [limit](const QString& text) { limit->setShownLength(text.size()); });
-        field->setValidator(limit);
-    }
+    if (s.maxLength > 0)
+        field->setValidator(new TypingLimit(s.maxLength, field));
     const bool readOnly = s.kind == Kind::ReadOnly;
     field->setReadOnly(readOnly);
     setFieldBackground(field, readOnly ? kReadOnlyPeach : kFieldWhite);
@@ -213,10 +220,18 @@ QHash<QString, GroupGrid> buildGroups(QTabWidget* tabs) {
 
 } // namespace
 
-TypingLimit::TypingLimit(int limit, QObject* parent) : QValidator(parent), limit_(limit) {}
+TypingLimit::TypingLimit(int limit, QLineEdit* field)
+    : QValidator(field), field_(field), limit_(limit) {
+    connect(field, &QLineEdit::textChanged, this, [this](const QString& text) { shown_ = text; });
+}
 
+// The screen's own setText leaves the field unmodified; every edit of the user's marks it.
 QValidator::State TypingLimit::validate(QString& input, int&) const {
-    return input.size() > limit_ && input.size() > shownLength_ ? Invalid : Acceptable;
+    if (input.size() <= limit_ || !field_->isModified() || input == shown_ ||
+        onlyShortened(shown_, input))
+        return Acceptable;
+    beep();
+    return Invalid;
 }
 
 QTabWidget* buildTabs(Controls& controls) {

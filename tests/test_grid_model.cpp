@@ -5,6 +5,7 @@
 #include "record_grid_view.h"
 #include "sqlite_db.h"
 #include "test_support.h"
+#include "widget_colours.h"
 
 #include <QAbstractItemModelTester>
 #include <QSignalSpy>
@@ -192,6 +193,7 @@ class TestGridModel : public QObject {
         QCOMPARE(grid.data(grid.index(1, 0), Qt::BackgroundRole).value<QColor>(), QColor(Qt::red));
         QCOMPARE(grid.data(grid.index(0, 0), Qt::BackgroundRole).value<QColor>(),
                  QColor(Qt::green));
+        QCOMPARE(grid.data(grid.index(0, 0), Qt::ForegroundRole).value<QColor>(), kFieldText);
         QCOMPARE(grid.cellText(1, 0), QString()); // the hook changes the look, not the cell
     }
 
