@@ -1,5 +1,6 @@
 #include "services.h"
 
+#include <QAccessible>
 #include <QApplication>
 
 namespace kr7 {
@@ -14,6 +15,15 @@ void beep() {
         services().beeper();
     else
         QApplication::beep();
+}
+
+void raiseAlert(QObject* source) {
+    if (services().alerter) {
+        services().alerter(source);
+        return;
+    }
+    QAccessibleEvent alert(source, QAccessible::Alert);
+    QAccessible::updateAccessibility(&alert);
 }
 
 void endProgram(int exitCode) {

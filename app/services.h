@@ -3,6 +3,8 @@
 #include <functional>
 #include <optional>
 
+class QObject;
+
 namespace kr7 {
 
 class Prompter;
@@ -14,8 +16,9 @@ struct Services {
     Clock* clock = nullptr;
     // Set when the program has been told to end; tests read it.
     std::optional<int> endedWith;
-    // Replaces the platform's bell when set; tests count the beeps.
+    // Replace the platform's bell and screen-reader alerts when set; tests count them.
     std::function<void()> beeper;
+    std::function<void(QObject*)> alerter;
 };
 
 Services& services();
@@ -28,6 +31,8 @@ struct ProgramEnded {
 
 // The platform's bell: a key the screen stopped.
 void beep();
+// An alert that screen readers announce, raised on the control that shows it.
+void raiseAlert(QObject* source);
 
 // Ends the program at once: leaves every event loop and unwinds to main.
 [[noreturn]] void endProgram(int exitCode);

@@ -28,6 +28,18 @@ bool isEnter(const QKeyEvent& key) {
     return key.key() == Qt::Key_Return || key.key() == Qt::Key_Enter;
 }
 
+// The next control the Tab key would reach from `from`, the way Qt's own focus chain goes.
+QWidget* nextTabStop(QWidget* from, bool forward) {
+    for (QWidget* w = from;;) {
+        w = forward ? w->nextInFocusChain() : w->previousInFocusChain();
+        if (w == from)
+            return nullptr;
+        if ((w->focusPolicy() & Qt::TabFocus) && w->isVisible() && w->isEnabled() &&
+            !w->focusProxy())
+            return w;
+    }
+}
+
 bool watchesKeys(Kind kind) {
     return kind == Kind::Edit || kind == Kind::ReadOnly || kind == Kind::Check ||
            kind == Kind::Combo;
@@ -35,7 +47,9 @@ bool watchesKeys(Kind kind) {
 
 } // namespace
 
-FieldEditor::FieldEditor(ScreenState& state, QObject* parent) : QObject(parent), state_(state) {
+FieldEditor::FieldEditor(ScreenState& state, QObject* parent)
+    : QObject(parent), state_(state), dummy_(state.controls.value(QStringLiteral("cmd_dummy"))) {
+    dummy_->installEventFilter(this);
     for (const Setting& s : settings()) {
         if (!watchesKeys(s.kind))
             continue;
@@ -51,6 +65,9 @@ FieldEditor::FieldEditor(ScreenState& state, QObject* parent) : QObject(parent),
 }
 
 bool FieldEditor::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == dummy_)
+        return event->type() == QEvent::KeyPress &&
+               continueFromFieldLeft(*static_cast<const QKeyEvent*>(event));
     auto* control = static_cast<QWidget*>(watched);
     switch (event->type()) {
     case QEvent::FocusIn:
@@ -91,7 +108,7 @@ bool FieldEditor::keyPress(QWidget* control, const Setting& s, const QKeyEvent& 
     if (s.kind == Kind::ReadOnly)
         return false;
     if (isEnter(key)) {
-        moveOn(s);
+        moveOn(control, s);
         return true;
     }
     if (s.kind != Kind::Edit)
@@ -110,10 +127,24 @@ bool FieldEditor::keyPress(QWidget* control, const Setting& s, const QKeyEvent& 
     return !typable(s.edit.typing, text, QString());
 }
 
-void FieldEditor::moveOn(const Setting& s) {
-    const QString next =
-        s.edit.enterFocus.isEmpty() ? QStringLiteral("cmd_dummy") : s.edit.enterFocus;
-    state_.controls.value(next)->setFocus();
+void FieldEditor::moveOn(QWidget* control, const Setting& s) {
+    if (!s.edit.enterFocus.isEmpty()) {
+        state_.controls.value(s.edit.enterFocus)->setFocus();
+        return;
+    }
+    left_ = control;
+    dummy_->setFocus();
+}
+
+// Enter parks the focus out of sight; Tab and Shift+Tab go on as if from the control left.
+bool FieldEditor::continueFromFieldLeft(const QKeyEvent& key) {
+    const bool tab = key.key() == Qt::Key_Tab || key.key() == Qt::Key_Backtab;
+    if (!tab || !left_ || key.modifiers() & (Qt::ControlModifier | Qt::AltModifier))
+        return false;
+    const bool forward = key.key() == Qt::Key_Tab && !(key.modifiers() & Qt::ShiftModifier);
+    if (QWidget* next = nextTabStop(left_, forward))
+        next->setFocus(forward ? Qt::TabFocusReason : Qt::BacktabFocusReason);
+    return true;
 }
 
 void FieldEditor::commit(QLineEdit* field, const Setting& s) {
@@ -143,7 +174,7 @@ void FieldEditor::refuse(QLineEdit* field, const Setting& s, Verdict verdict) {
     const QString& message =
         verdict == Verdict::OutsideTemperatureLimits ? s.edit.temperatureRefusal : s.edit.refusal;
     if (!message.isEmpty())
-        state_.showStatus(message);
+        state_.showRefusal(message);
     field->setText(state_.textOnEntry.value(s.name));
 }
 

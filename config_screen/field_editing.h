@@ -3,6 +3,7 @@
 #include "screen_state.h"
 
 #include <QObject>
+#include <QPointer>
 
 class QKeyEvent;
 class QLineEdit;
@@ -26,13 +27,17 @@ class FieldEditor : public QObject {
   private:
     void gotFocus(QWidget* control, const Setting& s);
     bool keyPress(QWidget* control, const Setting& s, const QKeyEvent& key);
-    void moveOn(const Setting& s);
+    void moveOn(QWidget* control, const Setting& s);
+    bool continueFromFieldLeft(const QKeyEvent& key);
     void commit(QLineEdit* field, const Setting& s);
     void refuse(QLineEdit* field, const Setting& s, Verdict verdict);
     bool write(QLineEdit* field, const Setting& s, const Value& value);
     void showStored(QLineEdit* field, const Setting& s);
 
     ScreenState& state_;
+    // Where Enter sends the focus, and the control it came from: Tab goes on from there.
+    QWidget* dummy_;
+    QPointer<QWidget> left_;
 };
 
 } // namespace kr7::config

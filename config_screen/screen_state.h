@@ -21,7 +21,8 @@ struct ScreenState {
     // the characters a commit takes besides those of the field's typing class.
     QHash<QString, QString> textOnEntry;
     TemperatureLimits limits;
-    std::function<void(const QString&)> showStatus; // the prompt line
+    std::function<void(const QString&)> showStatus;  // the prompt line
+    std::function<void(const QString&)> showRefusal; // the prompt line, as a warning
 
     template <class W> W* control(const QString& name) const {
         return static_cast<W*>(controls.value(name));

@@ -330,6 +330,33 @@ class TestConfigEditing : public QObject {
         QCOMPARE(edit->palette().color(QPalette::Text), kFieldText);
     }
 
+    // After Enter the focus waits out of sight; Tab and Shift+Tab go on from the control
+    // left. A refusal shows as a warning and is announced to screen readers.
+    void tabGoesOnAfterEnterAndARefusalIsAWarning() {
+        test::Fixture fx;
+        int alerts = 0;
+        services().alerter = [&alerts](QObject*) { ++alerts; };
+        const auto quiet = qScopeGuard([] { services().alerter = nullptr; });
+        frm_config* screen = test::openActiveConfig();
+        QVERIFY(screen);
+        QLineEdit* comport = test::control(screen, QStringLiteral("txt_Comport"));
+        auto* prompt = test::control<QLabel>(screen, QStringLiteral("StatusBar1_Panel1"));
+        auto* warning = test::control<QLabel>(screen, QStringLiteral("StatusBar1_Warning"));
+        QVERIFY(test::focusOn(comport));
+        test::retype(comport, QStringLiteral("0"));
+        QTest::keyClick(comport, Qt::Key_Return);
+        QCOMPARE(focusedName(), QStringLiteral("cmd_dummy"));
+        QCOMPARE(prompt->palette().color(QPalette::WindowText), kWarningRed);
+        QVERIFY(warning->isVisible());
+        QCOMPARE(alerts, 1);
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        QCOMPARE(focusedName(), QStringLiteral("cbo_Spreadsheet_link"));
+        QVERIFY(!warning->isVisible());
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab, Qt::ShiftModifier);
+        QCOMPARE(focusedName(), QStringLiteral("txt_Comport"));
+    }
+
     void readOnlyFieldsSayTheyCannotChange() {
         test::Fixture fx;
         frm_config* screen = test::openActiveConfig();

@@ -125,6 +125,15 @@ class TestConfigTexts : public QObject {
         QTest::newRow("heading only") << "txt_last_Check_date"
                                       << "name"
                                       << "Last CHECK date";
+        QTest::newRow("calculated field") << "txt_gradient_user"
+                                          << "name"
+                                          << "Gradient, User Values";
+        QTest::newRow("calculated field, row 2") << "txt_offset_user"
+                                                 << "name"
+                                                 << "Offset, User Values";
+        QTest::newRow("where Enter leaves the focus") << "cmd_dummy"
+                                                      << "name"
+                                                      << "Field left; Tab moves to the next field";
     }
     void exactTexts() {
         QFETCH(QString, control);
@@ -165,20 +174,58 @@ class TestConfigTexts : public QObject {
         QVERIFY(texts.contains(QStringLiteral("You can press ESC to abort a change")));
     }
 
-    void tabWalksTheFieldsOfATabInOrder() {
+    // The window fits a 1366 by 768 screen with its title bar and a task bar, and there the
+    // row labels take at most two lines.
+    void theWindowFitsASmallScreenWithoutCrampedLabels() {
+        QVERIFY(screen_->width() <= 1366 && screen_->height() <= 660);
+        QVERIFY(screen_->minimumWidth() > 0 &&
+                screen_->minimumSize().boundedTo(screen_->size()) == screen_->minimumSize());
+        auto* tabs = test::control<QTabWidget>(screen_, QStringLiteral("SSTab1"));
+        for (int tab = 0; tab < tabs->count(); ++tab) {
+            tabs->setCurrentIndex(tab);
+            QCoreApplication::processEvents();
+            for (const QLabel* label : tabs->currentWidget()->findChildren<QLabel*>())
+                if (label->buddy())
+                    QVERIFY2(label->height() <= 2 * label->fontMetrics().lineSpacing() + 2,
+                             qPrintable(label->text()));
+        }
+    }
+
+    // On every tab the Tab key goes row by row, the left half before the right.
+    void tabFollowsTheLayoutOnEveryTab() {
         QVERIFY(QTest::qWaitForWindowActive(screen_));
         auto* tabs = test::control<QTabWidget>(screen_, QStringLiteral("SSTab1"));
-        tabs->setCurrentIndex(7);
-        QLineEdit* first = test::control(screen_, QStringLiteral("txt_Site_ID"));
-        first->setFocus();
-        QTRY_VERIFY(first->hasFocus());
-        QStringList visited;
-        for (int i = 0; i < 4; ++i) {
-            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
-            visited << QApplication::focusWidget()->objectName();
+        for (int tab = 0; tab < tabs->count(); ++tab) {
+            tabs->setCurrentIndex(tab);
+            QWidget* page = tabs->currentWidget();
+            const auto place = [page](QWidget* w) {
+                const QPoint centre = w->mapTo(page, w->rect().center());
+                const QWidget* group = w->parentWidget();
+                const bool rightHalf = group->mapTo(page, QPoint()).x() > page->width() / 3;
+                return std::tuple(rightHalf, centre.y(), centre.x());
+            };
+            QWidget* first = nullptr;
+            for (const config::Setting& s : config::settings()) {
+                auto* control = test::control<QWidget>(screen_, s.name);
+                if (!first && s.kind != Kind::Label && control->isEnabled() &&
+                    page->isAncestorOf(control))
+                    first = control;
+            }
+            first->setFocus(Qt::TabFocusReason);
+            QTRY_VERIFY(first->hasFocus());
+            for (QWidget* at = first; page->isAncestorOf(at); at = QApplication::focusWidget()) {
+                QTest::keyClick(at, Qt::Key_Tab);
+                QWidget* next = QApplication::focusWidget();
+                if (!page->isAncestorOf(next))
+                    break;
+                const auto [wasRight, wasY, wasX] = place(at);
+                const auto [right, y, x] = place(next);
+                const bool sameRow = std::abs(y - wasY) <= 4;
+                QVERIFY2(
+                    right > wasRight || (right == wasRight && (sameRow ? x > wasX : y > wasY)),
+                    qPrintable(at->objectName() + QStringLiteral(" -> ") + next->objectName()));
+            }
         }
-        QCOMPARE(visited, QStringList({"txt_site_name", "txt_KR7_Name", "txt_Comport",
-                                       "cbo_Spreadsheet_link"}));
     }
 
   private:
