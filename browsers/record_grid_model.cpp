@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <bit>
+#include <cmath>
 
 namespace kr7 {
 
@@ -100,7 +101,12 @@ void RecordGridModel::setRedraw(bool on) {
         beginResetModel();
 }
 
+int RecordGridModel::scaledWidth(int originalPixels) const {
+    return int(std::lround(originalPixels * widthScale_));
+}
+
 int RecordGridModel::addColumn(GridColumn column) {
+    column.width = scaledWidth(column.width);
     change([&] {
         Cells cells{std::move(column), {}, {}};
         cells.kinds.assign(std::size_t(rowTotal_), CellKind::Null);
@@ -415,8 +421,8 @@ QVariant RecordGridModel::headerData(int section, Qt::Orientation orientation, i
     if (section < 0 || section >= columnCount())
         return {};
     if (role == Qt::DisplayRole)
-        return column(section).title;
-    if (role == Qt::TextAlignmentRole)
+        return column(section).heading.isEmpty() ? column(section).title : column(section).heading;
+    if (role == Qt::TextAlignmentRole && column(section).style.alignHeader)
         return QVariant::fromValue(column(section).style.alignment);
     return {};
 }
