@@ -5,6 +5,7 @@
 #include "database.h"
 #include "error_report.h"
 #include "install_folder.h"
+#include "platform.h"
 #include "services.h"
 #include "trap.h"
 #include "widget_colours.h"
@@ -15,6 +16,7 @@
 #include <QLineEdit>
 #include <QLockFile>
 #include <QProxyStyle>
+#include <QSysInfo>
 #include <QVBoxLayout>
 #include <memory>
 
@@ -53,16 +55,43 @@ bool logicalNot(const Value& flag) {
     throw typeMismatch();
 }
 
+// A lock whose owner cannot be told, or whose owner has ended, is not a running copy's: it
+// could not be taken over for another reason. A copy on another machine sharing the folder
+// cannot be asked, and counts as running.
+bool heldByRunningCopy(const QLockFile& lock) {
+    qint64 pid = 0;
+    QString hostName;
+    QString appName;
+    if (!lock.getLockInfo(&pid, &hostName, &appName))
+        return false;
+    if (!hostName.isEmpty() && hostName != QSysInfo::machineHostName())
+        return true;
+    return platform::processRunning(pid);
+}
+
 } // namespace
 
-bool takeInstanceLock() {
+std::optional<LockRefusal> takeInstanceLock() {
     auto lock = std::make_unique<QLockFile>(files::instanceLockFile());
     // Only a dead owner makes a lock stale, however old it is.
     lock->setStaleLockTime(0);
-    if (!lock->tryLock(0))
-        return false;
-    instanceLock() = std::move(lock);
-    return true;
+    if (lock->tryLock(0)) {
+        instanceLock() = std::move(lock);
+        return std::nullopt;
+    }
+    switch (lock->error()) {
+    case QLockFile::LockFailedError:
+        if (heldByRunningCopy(*lock))
+            return LockRefusal{true};
+        return LockRefusal{false, QStringLiteral("a lock file is there that no running copy of "
+                                                 "the program holds, and it cannot be read or "
+                                                 "removed")};
+    case QLockFile::PermissionError:
+        return LockRefusal{false, QStringLiteral("no permission to create the lock file")};
+    default:
+        return LockRefusal{
+            false, QStringLiteral("the lock file cannot be written (the disk may be full)")};
+    }
 }
 
 void releaseInstanceLock() {
@@ -100,9 +129,14 @@ void frm_password::Form_Load() {
                                   kErrorBoxTitle, Icon::Exclamation, Buttons::Ok});
         endProgram(1);
     }
-    if (!takeInstanceLock()) {
-        services().prompter->ask({QStringLiteral("Program already running"), kProgramTitle,
-                                  Icon::Exclamation, Buttons::Ok});
+    if (const auto refusal = takeInstanceLock()) {
+        if (refusal->heldByRunningCopy)
+            services().prompter->ask({QStringLiteral("Program already running"), kProgramTitle,
+                                      Icon::Exclamation, Buttons::Ok});
+        else
+            services().prompter->ask({QStringLiteral("Cannot lock the folder %1: %2")
+                                          .arg(files::installFolder(), refusal->reason),
+                                      kErrorBoxTitle, Icon::Exclamation, Buttons::Ok});
         endProgram(1);
     }
     const Trap trap(kFormName + QStringLiteral("form_load"));

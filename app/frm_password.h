@@ -2,6 +2,7 @@
 
 #include <QWidget>
 #include <functional>
+#include <optional>
 
 class QLabel;
 class QLineEdit;
@@ -38,9 +39,15 @@ class frm_password : public QWidget {
     QLineEdit* txt_password_;
 };
 
-// Holds the install folder's single-instance lock for the rest of the run. False when
-// another copy of the program holds it; a lock left behind by a crashed copy is taken over.
-bool takeInstanceLock();
+// Why the install folder's single-instance lock was not taken.
+struct LockRefusal {
+    bool heldByRunningCopy = false;
+    QString reason; // when no running copy holds it
+};
+
+// Holds the install folder's single-instance lock for the rest of the run; a lock left
+// behind by a crashed copy is taken over. Nothing when the lock is taken.
+std::optional<LockRefusal> takeInstanceLock();
 void releaseInstanceLock();
 
 } // namespace kr7

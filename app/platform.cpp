@@ -1,32 +1,57 @@
 #include "platform.h"
 
 #ifdef Q_OS_WIN
-// On Windows the install folder's access is set by the installer's access lists.
-namespace kr7::platform {
-void keepNewFilesWithinGroup() {}
-bool isAdministrator() {
-    return false;
-}
-bool groupExists(const QString&) {
-    return false;
-}
-QString giveToGroup(const QString&, const QString&, unsigned) {
-    return {};
-}
-QString accountName() {
-    return qEnvironmentVariable("USERNAME");
-}
-} // namespace kr7::platform
+#include <windows.h>
 #else
 #include <cerrno>
+#include <csignal>
 #include <cstring>
 #include <grp.h>
 #include <pwd.h>
 #include <sys/stat.h>
+#include <sys/types.h>
 #include <unistd.h>
+#endif
 
 namespace kr7::platform {
 
+bool processRunning(qint64 pid) {
+    if (pid <= 0)
+        return false;
+#ifdef Q_OS_WIN
+    HANDLE process = OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, DWORD(pid));
+    if (!process)
+        return GetLastError() == ERROR_ACCESS_DENIED;
+    DWORD exitCode = 0;
+    const bool running = GetExitCodeProcess(process, &exitCode) && exitCode == STILL_ACTIVE;
+    CloseHandle(process);
+    return running;
+#else
+    // Signal 0 only asks whether the process exists; another user's process refuses it.
+    return ::kill(pid_t(pid), 0) == 0 || errno == EPERM;
+#endif
+}
+
+#ifdef Q_OS_WIN
+// On Windows the install folder's access is set by the installer's access lists.
+void keepNewFilesWithinGroup() {}
+
+bool isAdministrator() {
+    return false;
+}
+
+bool groupExists(const QString&) {
+    return false;
+}
+
+QString accountName() {
+    return qEnvironmentVariable("USERNAME");
+}
+
+QString giveToGroup(const QString&, const QString&, unsigned) {
+    return {};
+}
+#else
 void keepNewFilesWithinGroup() {
     umask(007);
 }
@@ -55,6 +80,6 @@ QString giveToGroup(const QString& path, const QString& group, unsigned mode) {
         return QString::fromLocal8Bit(std::strerror(errno));
     return {};
 }
+#endif
 
 } // namespace kr7::platform
-#endif

@@ -1,10 +1,14 @@
 #pragma once
 
 #include <QString>
+#include <QtGlobal>
 
 // The few things that differ between Windows and the POSIX systems; every call into the
 // operating system's own interface lives behind these.
 namespace kr7::platform {
+
+// Whether a process of that id runs on this machine.
+bool processRunning(qint64 pid);
 
 // Files this program makes hold patient data: the site's group may read and write them,
 // nobody else may read them.

@@ -1,6 +1,9 @@
 #pragma once
 
+#include <functional>
 #include <optional>
+
+class QObject;
 
 namespace kr7 {
 
@@ -13,6 +16,9 @@ struct Services {
     Clock* clock = nullptr;
     // Set when the program has been told to end; tests read it.
     std::optional<int> endedWith;
+    // Replace the platform's bell and screen-reader alerts when set; tests count them.
+    std::function<void()> beeper;
+    std::function<void(QObject*)> alerter;
 };
 
 Services& services();
@@ -22,6 +28,11 @@ Services& services();
 struct ProgramEnded {
     int exitCode;
 };
+
+// The platform's bell: a key the screen stopped.
+void beep();
+// An alert that screen readers announce, raised on the control that shows it.
+void raiseAlert(QObject* source);
 
 // Ends the program at once: leaves every event loop and unwinds to main.
 [[noreturn]] void endProgram(int exitCode);

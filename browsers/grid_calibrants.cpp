@@ -24,7 +24,8 @@ std::vector<GridColumn> calibrantColumns() {
     const CellStyle date{.pattern = kDate};
     const CellStyle dips{.background = kEditablePaleGreen,
                          .alignment = Qt::AlignCenter,
-                         .pattern = QStringLiteral("0")};
+                         .pattern = QStringLiteral("0"),
+                         .alignHeader = true};
     const CellStyle drained{.background = kEditablePaleGreen, .checkBox = true};
     return {{QStringLiteral("CD_02"), QStringLiteral("Barcode"), 170},
             {QStringLiteral("CD_03"), QStringLiteral("Last Updated"), 100, true, date},
@@ -105,7 +106,7 @@ grid_calibrants::grid_calibrants(QWidget* owner)
     ig_calibrants_->setObjectName(QStringLiteral("ig_calibrants"));
     ig_calibrants_->setAccessibleName(QStringLiteral("Calibrants"));
     auto* layout = new QVBoxLayout(this);
-    layout->addWidget(ig_calibrants_, 1, Qt::AlignLeft);
+    layout->addWidget(ig_calibrants_, 1);
     RecordGridModel& grid = ig_calibrants_->grid();
     grid.setEditRequest(
         [&grid](int, int column) { return kEditableKeys.contains(grid.column(column).key); });
@@ -140,8 +141,7 @@ void grid_calibrants::layOutGrid() {
     }
     const double tpp = twipsPerPixel(this);
     const double gridWidthTwips = grid.visibleColumnsWidth() * tpp + 340;
-    ig_calibrants_->setFixedWidth(int(gridWidthTwips / tpp));
-    resize(int((gridWidthTwips + 140) / tpp), height());
+    sizeForRows(this, ig_calibrants_, int((gridWidthTwips + 140) / tpp), grid.gridRowCount());
 }
 
 std::optional<Value> grid_calibrants::ig_calibrants_BeforeCommitEdit(int row, int column,

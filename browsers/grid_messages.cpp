@@ -258,7 +258,7 @@ void grid_Messages::layOutGrid() {
     setWindowTitle(kDesignCaption);
     const double tpp = twipsPerPixel(this);
     designWidthTwips_ = grid.visibleColumnsWidth() * tpp + 330;
-    resize(int((designWidthTwips_ + 140) / tpp), height());
+    sizeForRows(this, iGrid_Messages_, int((designWidthTwips_ + 140) / tpp), grid.gridRowCount());
 }
 
 void grid_Messages::showCount(const QString& count) {
@@ -281,8 +281,9 @@ void grid_Messages::resizeEvent(QResizeEvent* event) {
         return;
     const double tpp = twipsPerPixel(this);
     const double excess = width() * tpp - designWidthTwips_;
-    const int width = kMessageWidth + (excess > 0 ? int(std::trunc(excess) / 2 / tpp) : 0);
     RecordGridModel& grid = iGrid_Messages_->grid();
+    const int width =
+        grid.scaledWidth(kMessageWidth) + (excess > 0 ? int(std::trunc(excess) / 2 / tpp) : 0);
     grid.setColumnWidth(keyColumn("ME_03"), width);
     grid.setColumnWidth(keyColumn("ME_04"), width);
 }

@@ -122,6 +122,14 @@ GridColumn resultColumn(const char* key, const QString& title, int width, CellSt
     return {QString::fromLatin1(key), title, width, true, std::move(style)};
 }
 
+// A result's text, exported under the result's name; the grid's header says it is the text,
+// so that no two headers are the same.
+GridColumn textColumn(const char* key, const QString& result) {
+    GridColumn column = resultColumn(key, result, 50);
+    column.heading = result + QStringLiteral(" text");
+    return column;
+}
+
 GridColumn hiddenColumn(const char* key) {
     GridColumn column{QString::fromLatin1(key)};
     column.visible = false;
@@ -130,12 +138,14 @@ GridColumn hiddenColumn(const char* key) {
 
 // The two result texts come last, under the names of their results.
 std::vector<GridColumn> resultColumns(const QString& pv1Title, const QString& pv2Title) {
-    const CellStyle result{.alignment = kOwnAlignment, .pattern = QStringLiteral("0.000")};
+    const CellStyle result{
+        .alignment = kOwnAlignment, .pattern = QStringLiteral("0.000"), .alignHeader = true};
     const auto text = [](const char* title) { return QString::fromLatin1(title); };
     return {resultColumn("BARCODE", text("Barcode"), 170, {.foreground = kNavy}),
             resultColumn("PV1_NUMBER", pv1Title, 50, result),
             resultColumn("PV2_NUMBER", pv2Title, 50, result),
-            resultColumn("RUNTIME", text("Runtime"), 60, {.alignment = kOwnAlignment}),
+            resultColumn("RUNTIME", text("Runtime"), 60,
+                         {.alignment = kOwnAlignment, .alignHeader = true}),
             resultColumn("SYSTEM_NOTES", text("System Notes"), 130),
             resultColumn("PATIENT_NAME", text("Patient"), 50),
             resultColumn("USER_NOTES", text("User Notes"), kUserNotesWidth),
@@ -149,8 +159,8 @@ std::vector<GridColumn> resultColumns(const QString& pv1Title, const QString& pv
             hiddenColumn("PV_LOW"),
             hiddenColumn("REC_TYPE"),
             hiddenColumn("LIMS_NUM"),
-            resultColumn("PV1_STRING", pv1Title, 50),
-            resultColumn("PV2_STRING", pv2Title, 50)};
+            textColumn("PV1_STRING", pv1Title),
+            textColumn("PV2_STRING", pv2Title)};
 }
 
 // The number a cell stands for: a number as it is, a text by its leading number; none for a
@@ -424,8 +434,9 @@ void grid_samples_all::resizeEvent(QResizeEvent* event) {
         return;
     const double tpp = twipsPerPixel(this);
     const double excess = width() * tpp - designWidthTwips_;
-    ig_samples_all_->grid().setColumnWidth(keys_.userNotes,
-                                           kUserNotesWidth + (excess > 0 ? int(excess / tpp) : 0));
+    RecordGridModel& grid = ig_samples_all_->grid();
+    grid.setColumnWidth(keys_.userNotes,
+                        grid.scaledWidth(kUserNotesWidth) + (excess > 0 ? int(excess / tpp) : 0));
 }
 
 void grid_samples_all::closeEvent(QCloseEvent* event) {

@@ -3,9 +3,11 @@
 #include "conversions.h"
 #include "errors.h"
 #include "sqlite_db.h"
+#include "widget_colours.h"
 
 #include <algorithm>
 #include <bit>
+#include <cmath>
 
 namespace kr7 {
 
@@ -32,6 +34,16 @@ QString displayText(const Value& value, const QString& pattern) {
         return value.toText();
     }
     return value.isNumber() ? conv::formatNumber(value.toNumber(), pattern) : value.toText();
+}
+
+// A cell's own background comes with dark text, or a dark theme's light text would not show
+// on it.
+QVariant colourOf(const CellLook& look, int role) {
+    if (role == Qt::BackgroundRole)
+        return look.background.isValid() ? QVariant(look.background) : QVariant();
+    if (look.foreground.isValid())
+        return look.foreground;
+    return look.background.isValid() ? QVariant(kFieldText) : QVariant();
 }
 
 bool isTrue(const Value& value) {
@@ -89,7 +101,12 @@ void RecordGridModel::setRedraw(bool on) {
         beginResetModel();
 }
 
+int RecordGridModel::scaledWidth(int originalPixels) const {
+    return int(std::lround(originalPixels * widthScale_));
+}
+
 int RecordGridModel::addColumn(GridColumn column) {
+    column.width = scaledWidth(column.width);
     change([&] {
         Cells cells{std::move(column), {}, {}};
         cells.kinds.assign(std::size_t(rowTotal_), CellKind::Null);
@@ -387,11 +404,8 @@ QVariant RecordGridModel::data(const QModelIndex& index, int role) const {
             return {};
         return isChecked(row, column) ? Qt::Checked : Qt::Unchecked;
     case Qt::BackgroundRole:
-    case Qt::ForegroundRole: {
-        const CellLook look = lookOf(row, column);
-        const QColor& colour = role == Qt::BackgroundRole ? look.background : look.foreground;
-        return colour.isValid() ? QVariant(colour) : QVariant();
-    }
+    case Qt::ForegroundRole:
+        return colourOf(lookOf(row, column), role);
     case Qt::TextAlignmentRole:
         return QVariant::fromValue(style.alignment);
     default:
@@ -407,8 +421,8 @@ QVariant RecordGridModel::headerData(int section, Qt::Orientation orientation, i
     if (section < 0 || section >= columnCount())
         return {};
     if (role == Qt::DisplayRole)
-        return column(section).title;
-    if (role == Qt::TextAlignmentRole)
+        return column(section).heading.isEmpty() ? column(section).title : column(section).heading;
+    if (role == Qt::TextAlignmentRole && column(section).style.alignHeader)
         return QVariant::fromValue(column(section).style.alignment);
     return {};
 }

@@ -25,15 +25,19 @@ struct CellStyle {
     // conv::formatNumber ("0", "0.00", "0%", "#,###", ...).
     QString pattern{};
     bool checkBox = false;
+    bool alignHeader = false; // the column's title takes the cells' alignment
 };
 
 struct GridColumn {
-    QString key; // a field code or query column name
-    QString title{};
-    int width = 80; // pixels
+    QString key;     // a field code or query column name
+    QString title{}; // the column's name, as the exports write it
+    // Pixels. addColumn takes them as drawn for the original's 8-point font and keeps them
+    // scaled to the grid's own font (widthScale).
+    int width = 80;
     bool visible = true;
     CellStyle style{};
     int maxLength = 0; // of the cell editor's text; 0 for no limit
+    QString heading{}; // what the grid's header shows instead of the title, if anything
 };
 
 // What one cell shows; a look hook may change any part of it.
@@ -69,6 +73,11 @@ class RecordGridModel : public QAbstractTableModel {
     void setRedraw(bool on);
     bool redraw() const { return redraw_; }
 
+    // How much wider the grid's font runs than the original's: the view sets it before any
+    // column is added.
+    void setWidthScale(double scale) { widthScale_ = scale; }
+    // A width drawn for the original's font, in pixels of the grid's.
+    int scaledWidth(int originalPixels) const;
     int addColumn(GridColumn column);
     int columnIndex(QStringView key) const;
     const GridColumn& column(int index) const { return columns_[std::size_t(index)].definition; }
@@ -145,6 +154,7 @@ class RecordGridModel : public QAbstractTableModel {
     mutable bool visibleRowsStale_ = false;
     int hiddenCount_ = 0;
     bool redraw_ = true;
+    double widthScale_ = 1;
     EditRequest editRequest_;
     BeforeCommit beforeCommit_;
     LookHook lookHook_;

@@ -1,17 +1,33 @@
 #include "record_grid_view.h"
 
 #include <QHeaderView>
+#include <QHelpEvent>
 #include <QLineEdit>
+#include <QScrollBar>
 #include <QStyledItemDelegate>
+#include <QToolTip>
 
 namespace kr7 {
 
 namespace {
 
-// Gives a cell editor the most characters its column's field holds.
+// Gives a cell editor the most characters its column's field holds, and a cell too narrow
+// for its text a tool-tip with the whole of it.
 class LimitedTextDelegate : public QStyledItemDelegate {
   public:
     using QStyledItemDelegate::QStyledItemDelegate;
+
+    bool helpEvent(QHelpEvent* event, QAbstractItemView* view, const QStyleOptionViewItem& option,
+                   const QModelIndex& index) override {
+        if (event->type() != QEvent::ToolTip)
+            return QStyledItemDelegate::helpEvent(event, view, option, index);
+        const QString text = index.data().toString();
+        if (!text.isEmpty() && sizeHint(option, index).width() > option.rect.width())
+            QToolTip::showText(event->globalPos(), text, view->viewport(), option.rect);
+        else
+            QToolTip::hideText();
+        return true;
+    }
 
     QWidget* createEditor(QWidget* parent, const QStyleOptionViewItem& option,
                           const QModelIndex& index) const override {
@@ -26,8 +42,16 @@ class LimitedTextDelegate : public QStyledItemDelegate {
 
 } // namespace
 
+double fontScale(const QWidget* widget) {
+    const QString letters = QStringLiteral("abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ");
+    const double average =
+        QFontMetricsF(widget->font()).horizontalAdvance(letters) / letters.size();
+    return average / (6.0 * widget->logicalDpiX() / 96.0);
+}
+
 RecordGridView::RecordGridView(QWidget* parent)
     : QTableView(parent), model_(new RecordGridModel(this)) {
+    model_->setWidthScale(fontScale(this));
     setModel(model_);
     setItemDelegate(new LimitedTextDelegate(this));
     setTabKeyNavigation(false);
@@ -35,6 +59,8 @@ RecordGridView::RecordGridView(QWidget* parent)
     setEditTriggers(QAbstractItemView::DoubleClicked | QAbstractItemView::SelectedClicked |
                     QAbstractItemView::EditKeyPressed | QAbstractItemView::AnyKeyPressed);
     verticalHeader()->hide();
+    // Rows as compact as the original's: a line of text and a check box fit.
+    verticalHeader()->setDefaultSectionSize(fontMetrics().lineSpacing() + 6);
     horizontalHeader()->setHighlightSections(false);
     // One click into an editable cell starts its edit, as the lab staff are told.
     connect(this, &QAbstractItemView::clicked, this, [this](const QModelIndex& index) {
@@ -81,6 +107,11 @@ std::vector<int> RecordGridView::selectedRows() const {
         if (selected[std::size_t(viewRow)])
             rows.push_back(model_->gridRowOf(viewRow));
     return rows;
+}
+
+int RecordGridView::heightForRows(int rows) const {
+    return horizontalHeader()->sizeHint().height() + rows * verticalHeader()->defaultSectionSize() +
+           horizontalScrollBar()->sizeHint().height() + 2 * frameWidth();
 }
 
 } // namespace kr7

@@ -7,10 +7,15 @@
 
 namespace kr7 {
 
+// How much wider the widget's font runs than the original's 8-point font, whose letters
+// averaged 6 pixels at 96 dots per inch: the sizes the screens were drawn with grow by it.
+double fontScale(const QWidget* widget);
+
 // The grid of a record screen: a table view over its own RecordGridModel. Rows and columns
 // are the model's grid rows and columns (from 0; -1 is "none"). Tab moves into and out of
 // the grid, arrows move within it; F2, typing or a click starts an edit of an editable
-// cell, Enter commits it and Esc abandons it; Space toggles a check-box cell.
+// cell, Enter commits it and Esc abandons it; Space toggles a check-box cell. A cell too
+// narrow for its text shows the whole text as its tool-tip.
 class RecordGridView : public QTableView {
     Q_OBJECT
   public:
@@ -24,6 +29,8 @@ class RecordGridView : public QTableView {
     void setCurrentCell(int row, int column);
     // The grid rows with a selected cell, in grid order.
     std::vector<int> selectedRows() const;
+    // The height that shows the column titles and that many rows without scrolling.
+    int heightForRows(int rows) const;
 
   private:
     void applyColumnLayout();

@@ -2,9 +2,12 @@
 
 #include "database.h"
 #include "errors.h"
+#include "record_grid_view.h"
 
 #include <QApplication>
+#include <QLayout>
 #include <QWidget>
+#include <algorithm>
 
 namespace kr7 {
 
@@ -16,7 +19,16 @@ int recordCount(const QString& table) {
 }
 
 double twipsPerPixel(const QWidget* widget) {
-    return 1440.0 / widget->logicalDpiX();
+    return 1440.0 / widget->logicalDpiX() / fontScale(widget);
+}
+
+void sizeForRows(QWidget* window, RecordGridView* grid, int width, int rows) {
+    constexpr int kFewestRows = 5;
+    constexpr int kMostRows = 20;
+    grid->setMinimumHeight(grid->heightForRows(kFewestRows));
+    const int gridHint = std::max(grid->sizeHint().height(), grid->minimumHeight());
+    const int others = window->layout()->sizeHint().height() - gridHint;
+    window->resize(width, others + grid->heightForRows(std::clamp(rows, kFewestRows, kMostRows)));
 }
 
 std::optional<Value> changedValue(const QString& table, const QString& field, const Value& current,

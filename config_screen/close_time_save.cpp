@@ -94,21 +94,22 @@ std::span<const SaveRow> closeTimeSaveRows() {
 }
 
 std::optional<Value> closeTimeValue(const SaveRow& row, const Setting& setting, const QString& text,
-                                    const TemperatureLimits& limits) {
-    Checked checked = checkText(setting, row.rule, text, limits);
+                                    const QString& shownOnEntry, const TemperatureLimits& limits) {
+    Checked checked = checkText(setting, row.rule, text, shownOnEntry, limits);
     if (checked.verdict != Verdict::Accepted)
         return std::nullopt;
     return std::move(checked.value);
 }
 
-void saveClosing(const ChangedFlags& changed, const std::function<QString(const QString&)>& textOf,
-                 TemperatureLimits& limits, const Trap& trap) {
+void saveClosing(const ChangedFlags& changed, const PendingText& text, TemperatureLimits& limits,
+                 const Trap& trap) {
     for (const SaveRow& row : closeTimeSaveRows()) {
         for (const QString& field : row.fields) {
             if (!changed.isSet(field))
                 continue;
             const Setting& s = setting(field);
-            const auto value = closeTimeValue(row, s, textOf(field), limits);
+            const auto value =
+                closeTimeValue(row, s, text.now(field), text.onEntry.value(field), limits);
             if (!value)
                 continue;
             bool written = false;

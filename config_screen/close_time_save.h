@@ -3,6 +3,7 @@
 #include "config_values.h"
 #include "settings_table.h"
 
+#include <QHash>
 #include <QSet>
 #include <QStringList>
 #include <functional>
@@ -38,13 +39,19 @@ struct SaveRow {
 std::span<const SaveRow> closeTimeSaveRows();
 
 // What the close-time save writes for a pending field's text; nothing when the text is
-// dropped.
+// dropped. `shownOnEntry` is what the field showed when the user entered it.
 std::optional<Value> closeTimeValue(const SaveRow& row, const Setting& setting, const QString& text,
-                                    const TemperatureLimits& limits);
+                                    const QString& shownOnEntry, const TemperatureLimits& limits);
+
+// A pending field's text now and when the user entered it.
+struct PendingText {
+    std::function<QString(const QString&)> now;
+    const QHash<QString, QString>& onEntry;
+};
 
 // Writes every pending field in the rows' order; a store error goes to `trap` and the save
 // goes on with the next field. A temperature written becomes the new limit.
-void saveClosing(const ChangedFlags& changed, const std::function<QString(const QString&)>& textOf,
-                 TemperatureLimits& limits, const Trap& trap);
+void saveClosing(const ChangedFlags& changed, const PendingText& text, TemperatureLimits& limits,
+                 const Trap& trap);
 
 } // namespace kr7::config

@@ -1,8 +1,10 @@
 #include "config_layout.h"
 
+#include "services.h"
 #include "settings_table.h"
 #include "widget_colours.h"
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QGridLayout>
@@ -10,6 +12,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QScrollArea>
 #include <QSet>
 #include <QTabWidget>
 #include <QVBoxLayout>
@@ -25,8 +28,28 @@ constexpr int kShortField = 30;
 // leaves its fields more of the width.
 constexpr int kRowLabelWidth = 280;
 constexpr int kHalfTabRowLabelWidth = 150;
+// The row labels' share of a group's spare width against the space right of the fields.
+constexpr int kLabelStretch = 1000;
 // What a read-only field without a maximum length is sized for.
 constexpr int kReadOnlyChars = 12;
+
+// A row label asks for room for the longest label of its group on one line and takes what
+// width its group has spare up to that; it wraps only when the window is too narrow, and
+// never into a column of single words.
+class RowLabel : public QLabel {
+  public:
+    RowLabel(const QString& text, int narrowest)
+        : QLabel(text), natural_(fontMetrics().horizontalAdvance(text) + 1) {
+        setWordWrap(natural_ > narrowest);
+        setMinimumWidth(qMin(natural_, narrowest));
+    }
+
+    int natural() const { return natural_; }
+    QSize sizeHint() const override { return {maximumWidth(), heightForWidth(maximumWidth())}; }
+
+  private:
+    int natural_;
+};
 
 // A group's grid while its controls are placed.
 struct GroupGrid {
@@ -35,7 +58,27 @@ struct GroupGrid {
     int firstRow = 0; // the grid row of the group's row 0: below the headings, if any
     int labelWidth = kRowLabelWidth;
     QSet<int> labelledRows;
+    std::vector<RowLabel*> rowLabels;
+
+    // The label column grows no wider than the longest label needs.
+    void limitLabelColumn() const {
+        int longest = 0;
+        for (const RowLabel* label : rowLabels)
+            longest = std::max(longest, label->natural());
+        for (RowLabel* label : rowLabels)
+            label->setMaximumWidth(longest);
+    }
 };
+
+// Whether `after` is `before` with some characters taken out in one place and none added.
+bool onlyShortened(const QString& before, const QString& after) {
+    if (after.size() >= before.size())
+        return false;
+    qsizetype same = 0;
+    while (same < after.size() && after[same] == before[same])
+        ++same;
+    return QStringView(after).mid(same) == QStringView(before).right(after.size() - same);
+}
 
 bool isFrame(const Group& g) {
     return QLatin1String(g.id).startsWith(QLatin1String("fra_"));
@@ -95,12 +138,8 @@ QString accessibleNameOf(const Setting& s, const Group& g) {
 
 QLineEdit* makeField(const Setting& s) {
     auto* field = new QLineEdit;
-    if (s.maxLength > 0) {
-        auto* limit = new TypingLimit(s.maxLength, field);
-        QObject::connect(field, &QLineEdit::textChanged, limit,
-                         [limit](const QString& text) { limit->setShownLength(text.size()); });
-        field->setValidator(limit);
-    }
+    if (s.maxLength > 0)
+        field->setValidator(new TypingLimit(s.maxLength, field));
     const bool readOnly = s.kind == Kind::ReadOnly;
     field->setReadOnly(readOnly);
     setFieldBackground(field, readOnly ? kReadOnlyPeach : kFieldWhite);
@@ -157,13 +196,11 @@ void place(GroupGrid& g, const Setting& s, QWidget* control) {
     control->setAccessibleName(accessibleNameOf(s, *g.group));
     if (s.label.isEmpty() || g.labelledRows.contains(row))
         return;
-    auto* label = new QLabel(s.label);
-    const int natural = label->fontMetrics().horizontalAdvance(s.label);
-    label->setWordWrap(natural > g.labelWidth);
-    label->setMinimumWidth(qMin(natural, g.labelWidth));
+    auto* label = new RowLabel(s.label, g.labelWidth);
     label->setBuddy(control);
     g.grid->addWidget(label, row, 0);
     g.labelledRows.insert(row);
+    g.rowLabels.push_back(label);
 }
 
 // Left and right halves of a tab, made when its first group asks for one.
@@ -181,18 +218,24 @@ class Page {
             layout_->addLayout(halves);
             for (auto*& p : panes_) {
                 p = new QVBoxLayout;
-                halves->addLayout(p, 1);
+                halves->addLayout(p);
             }
         }
         panes_[pane]->addWidget(group);
     }
 
+    // A window smaller than the page scrolls it rather than squeezing fields onto labels.
     QWidget* finish() {
         for (auto* p : panes_)
             if (p)
                 p->addStretch();
         layout_->addStretch();
-        return widget_;
+        auto* scroll = new QScrollArea;
+        scroll->setFrameShape(QFrame::NoFrame);
+        scroll->setFocusPolicy(Qt::NoFocus);
+        scroll->setWidgetResizable(true);
+        scroll->setWidget(widget_);
+        return scroll;
     }
 
   private:
@@ -200,6 +243,19 @@ class Page {
     QVBoxLayout* layout_;
     std::array<QVBoxLayout*, 2> panes_{};
 };
+
+// The control that gets the focus is scrolled into view, however it got it.
+void followFocus(QTabWidget* tabs) {
+    QObject::connect(qApp, &QApplication::focusChanged, tabs, [tabs](QWidget*, QWidget* now) {
+        if (!now || !tabs->isAncestorOf(now))
+            return;
+        for (QWidget* p = now->parentWidget(); p != tabs; p = p->parentWidget())
+            if (auto* scroll = qobject_cast<QScrollArea*>(p)) {
+                scroll->ensureWidgetVisible(now);
+                return;
+            }
+    });
+}
 
 QHash<QString, GroupGrid> buildGroups(QTabWidget* tabs) {
     std::vector<Page> pages(tabCaptions().size());
@@ -213,16 +269,25 @@ QHash<QString, GroupGrid> buildGroups(QTabWidget* tabs) {
 
 } // namespace
 
-TypingLimit::TypingLimit(int limit, QObject* parent) : QValidator(parent), limit_(limit) {}
+TypingLimit::TypingLimit(int limit, QLineEdit* field)
+    : QValidator(field), field_(field), limit_(limit) {
+    connect(field, &QLineEdit::textChanged, this, [this](const QString& text) { shown_ = text; });
+}
 
+// The screen's own setText leaves the field unmodified; every edit of the user's marks it.
 QValidator::State TypingLimit::validate(QString& input, int&) const {
-    return input.size() > limit_ && input.size() > shownLength_ ? Invalid : Acceptable;
+    if (input.size() <= limit_ || !field_->isModified() || input == shown_ ||
+        onlyShortened(shown_, input))
+        return Acceptable;
+    beep();
+    return Invalid;
 }
 
 QTabWidget* buildTabs(Controls& controls) {
     auto* tabs = new QTabWidget;
     tabs->setObjectName(QStringLiteral("SSTab1"));
     QHash<QString, GroupGrid> grids = buildGroups(tabs);
+    followFocus(tabs);
     QWidget* previous = nullptr;
     for (const Setting& s : settings()) {
         QWidget* control = makeControl(s);
@@ -234,9 +299,15 @@ QTabWidget* buildTabs(Controls& controls) {
             QWidget::setTabOrder(previous, control);
         previous = control;
     }
-    // Spare width goes to the right of the fields, not between a label and its field.
-    for (const GroupGrid& g : std::as_const(grids))
+    // Spare width goes to the row labels, so that they need not wrap, and only what they
+    // cannot take to the right of the fields.
+    for (const GroupGrid& g : std::as_const(grids)) {
+        if (!g.rowLabels.empty()) {
+            g.limitLabelColumn();
+            g.grid->setColumnStretch(0, kLabelStretch);
+        }
         g.grid->setColumnStretch(g.grid->columnCount(), 1);
+    }
     return tabs;
 }
 

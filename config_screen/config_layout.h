@@ -4,6 +4,7 @@
 #include <QString>
 #include <QValidator>
 
+class QLineEdit;
 class QTabWidget;
 class QWidget;
 
@@ -13,21 +14,21 @@ namespace kr7::config {
 using Controls = QHash<QString, QWidget*>;
 
 // A text box's maximum length as the lab staff know it: it stops typing and pasting beyond
-// that many characters, but the screen may show a longer text (a formatted number, a
-// date), which the user can still shorten. QLineEdit's own maximum would cut what the
-// screen shows.
+// that many characters, with a beep. The screen may show a longer text (a formatted number,
+// a date), which the user can still shorten but not type into. QLineEdit's own maximum would
+// cut what the screen shows.
 class TypingLimit : public QValidator {
     Q_OBJECT
   public:
-    TypingLimit(int limit, QObject* parent);
+    TypingLimit(int limit, QLineEdit* field);
 
     int limit() const { return limit_; }
-    void setShownLength(qsizetype length) { shownLength_ = length; }
     State validate(QString& input, int& position) const override;
 
   private:
+    const QLineEdit* field_;
     int limit_;
-    qsizetype shownLength_ = 0;
+    QString shown_; // the field's text before the change being validated
 };
 
 // Builds the tab control SSTab1 with every control of the settings table on its tab, in its

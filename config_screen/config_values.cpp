@@ -4,6 +4,7 @@
 #include "conversions.h"
 #include "errors.h"
 
+#include <algorithm>
 #include <cmath>
 #include <limits>
 
@@ -213,8 +214,34 @@ bool admits(const Range& range, const Reading& reading) {
     return x >= range.min && x <= range.max;
 }
 
+bool accepts(Typing typing, QChar c) {
+    const bool digit = c >= u'0' && c <= u'9';
+    switch (typing) {
+    case Typing::Digits:
+        return digit;
+    case Typing::Decimal:
+        return digit || c == u'.';
+    case Typing::Signed:
+        return digit || c == u'.' || c == u'-';
+    case Typing::Date:
+        return digit || c == u'/' || c == u':' || c == u' ';
+    case Typing::Any:
+        return true;
+    case Typing::None:
+        break;
+    }
+    return false;
+}
+
+bool typable(Typing typing, const QString& text, const QString& shownOnEntry) {
+    return std::all_of(text.begin(), text.end(),
+                       [&](QChar c) { return accepts(typing, c) || shownOnEntry.contains(c); });
+}
+
 Checked checkText(const Setting& setting, const CheckRule& rule, const QString& text,
-                  const TemperatureLimits& limits) {
+                  const QString& shownOnEntry, const TemperatureLimits& limits) {
+    if (!typable(setting.edit.typing, text, shownOnEntry))
+        return {};
     // A PIC parameter's number must be the whole text: "12x" is not 12 here.
     if (setting.key.isParam() && rule.conversion != Conversion::Text && !conv::isNumeric(text))
         return {};

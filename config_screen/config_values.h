@@ -51,6 +51,13 @@ bool admits(const Range& range, const Reading& reading);
 
 struct TemperatureLimits;
 
+// Whether a character belongs to a typing class.
+bool accepts(Typing typing, QChar c);
+// Whether a field takes `text` whole: every character of its typing class, or one that the
+// field itself showed when the user entered it (the "%" of a percentage, the sign of a
+// negative number). A paste skips the key filter; this is what keeps anything else out.
+bool typable(Typing typing, const QString& text, const QString& shownOnEntry);
+
 // What a field's text comes to when it is committed or saved: the value to write, or why
 // it is not written.
 enum class Verdict { Accepted, Refused, OutsideTemperatureLimits };
@@ -63,8 +70,9 @@ struct CheckRule {
     std::optional<Range> range;
     Temperature temperature = Temperature::None;
 };
+// `shownOnEntry` is what the field showed when the user entered it.
 Checked checkText(const Setting& setting, const CheckRule& rule, const QString& text,
-                  const TemperatureLimits& limits);
+                  const QString& shownOnEntry, const TemperatureLimits& limits);
 
 // The target, minimum and maximum temperature in tenths of a degree, as the screen knows
 // them: loaded with the screen, kept current by each temperature written.

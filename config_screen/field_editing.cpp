@@ -9,17 +9,12 @@
 #include <QFocusEvent>
 #include <QKeyEvent>
 #include <QLineEdit>
-#include <algorithm>
 
 namespace kr7::config {
 
 namespace {
 
 const QString kCannotChange = QStringLiteral("Cannot change this field");
-
-bool isDigit(QChar c) {
-    return c >= u'0' && c <= u'9';
-}
 
 // Focus that leaves or comes back because the window was deactivated or a popup opened is
 // not the user moving between controls: nothing is committed then, and the text on entry
@@ -33,9 +28,16 @@ bool isEnter(const QKeyEvent& key) {
     return key.key() == Qt::Key_Return || key.key() == Qt::Key_Enter;
 }
 
-// A pasted text skips the key filter; a field takes only what could have been typed.
-bool typable(Typing typing, const QString& text) {
-    return std::all_of(text.begin(), text.end(), [typing](QChar c) { return accepts(typing, c); });
+// The next control the Tab key would reach from `from`, the way Qt's own focus chain goes.
+QWidget* nextTabStop(QWidget* from, bool forward) {
+    for (QWidget* w = from;;) {
+        w = forward ? w->nextInFocusChain() : w->previousInFocusChain();
+        if (w == from)
+            return nullptr;
+        if ((w->focusPolicy() & Qt::TabFocus) && w->isVisible() && w->isEnabled() &&
+            !w->focusProxy())
+            return w;
+    }
 }
 
 bool watchesKeys(Kind kind) {
@@ -45,25 +47,9 @@ bool watchesKeys(Kind kind) {
 
 } // namespace
 
-bool accepts(Typing typing, QChar c) {
-    switch (typing) {
-    case Typing::Digits:
-        return isDigit(c);
-    case Typing::Decimal:
-        return isDigit(c) || c == u'.';
-    case Typing::Signed:
-        return isDigit(c) || c == u'.' || c == u'-';
-    case Typing::Date:
-        return isDigit(c) || c == u'/' || c == u':' || c == u' ';
-    case Typing::Any:
-        return true;
-    case Typing::None:
-        break;
-    }
-    return false;
-}
-
-FieldEditor::FieldEditor(ScreenState& state, QObject* parent) : QObject(parent), state_(state) {
+FieldEditor::FieldEditor(ScreenState& state, QObject* parent)
+    : QObject(parent), state_(state), dummy_(state.controls.value(QStringLiteral("cmd_dummy"))) {
+    dummy_->installEventFilter(this);
     for (const Setting& s : settings()) {
         if (!watchesKeys(s.kind))
             continue;
@@ -79,6 +65,9 @@ FieldEditor::FieldEditor(ScreenState& state, QObject* parent) : QObject(parent),
 }
 
 bool FieldEditor::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == dummy_)
+        return event->type() == QEvent::KeyPress &&
+               continueFromFieldLeft(*static_cast<const QKeyEvent*>(event));
     auto* control = static_cast<QWidget*>(watched);
     switch (event->type()) {
     case QEvent::FocusIn:
@@ -110,7 +99,7 @@ void FieldEditor::gotFocus(QWidget* control, const Setting& s) {
         return;
     if (auto* field = qobject_cast<QLineEdit*>(control)) {
         setFieldBackground(field, kEditingYellow);
-        textOnEntry_ = field->text();
+        state_.textOnEntry[s.name] = field->text();
     }
     state_.showStatus(s.edit.prompt);
 }
@@ -119,13 +108,13 @@ bool FieldEditor::keyPress(QWidget* control, const Setting& s, const QKeyEvent& 
     if (s.kind == Kind::ReadOnly)
         return false;
     if (isEnter(key)) {
-        moveOn(s);
+        moveOn(control, s);
         return true;
     }
     if (s.kind != Kind::Edit)
         return false;
     if (key.key() == Qt::Key_Escape) {
-        static_cast<QLineEdit*>(control)->setText(textOnEntry_);
+        static_cast<QLineEdit*>(control)->setText(state_.textOnEntry.value(s.name));
         state_.changed.clear(s.name);
         return true;
     }
@@ -135,13 +124,27 @@ bool FieldEditor::keyPress(QWidget* control, const Setting& s, const QKeyEvent& 
         key.modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier);
     if (shortcut || text.isEmpty() || !text.front().isPrint())
         return false;
-    return !typable(s.edit.typing, text);
+    return !typable(s.edit.typing, text, QString());
 }
 
-void FieldEditor::moveOn(const Setting& s) {
-    const QString next =
-        s.edit.enterFocus.isEmpty() ? QStringLiteral("cmd_dummy") : s.edit.enterFocus;
-    state_.controls.value(next)->setFocus();
+void FieldEditor::moveOn(QWidget* control, const Setting& s) {
+    if (!s.edit.enterFocus.isEmpty()) {
+        state_.controls.value(s.edit.enterFocus)->setFocus();
+        return;
+    }
+    left_ = control;
+    dummy_->setFocus();
+}
+
+// Enter parks the focus out of sight; Tab and Shift+Tab go on as if from the control left.
+bool FieldEditor::continueFromFieldLeft(const QKeyEvent& key) {
+    const bool tab = key.key() == Qt::Key_Tab || key.key() == Qt::Key_Backtab;
+    if (!tab || !left_ || key.modifiers() & (Qt::ControlModifier | Qt::AltModifier))
+        return false;
+    const bool forward = key.key() == Qt::Key_Tab && !(key.modifiers() & Qt::ShiftModifier);
+    if (QWidget* next = nextTabStop(left_, forward))
+        next->setFocus(forward ? Qt::TabFocusReason : Qt::BacktabFocusReason);
+    return true;
 }
 
 void FieldEditor::commit(QLineEdit* field, const Setting& s) {
@@ -149,12 +152,9 @@ void FieldEditor::commit(QLineEdit* field, const Setting& s) {
     if (!state_.changed.isSet(s.name))
         return;
     state_.changed.clear(s.name);
-    const QString text = field->text();
     const Checked checked =
-        typable(s.edit.typing, text)
-            ? checkText(s, {s.edit.conversion, s.edit.range, s.edit.temperature}, text,
-                        state_.limits)
-            : Checked{};
+        checkText(s, {s.edit.conversion, s.edit.range, s.edit.temperature}, field->text(),
+                  state_.textOnEntry.value(s.name), state_.limits);
     if (checked.verdict != Verdict::Accepted) {
         refuse(field, s, checked.verdict);
         return;
@@ -174,8 +174,8 @@ void FieldEditor::refuse(QLineEdit* field, const Setting& s, Verdict verdict) {
     const QString& message =
         verdict == Verdict::OutsideTemperatureLimits ? s.edit.temperatureRefusal : s.edit.refusal;
     if (!message.isEmpty())
-        state_.showStatus(message);
-    field->setText(textOnEntry_);
+        state_.showRefusal(message);
+    field->setText(state_.textOnEntry.value(s.name));
 }
 
 bool FieldEditor::write(QLineEdit* field, const Setting& s, const Value& value) {

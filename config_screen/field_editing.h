@@ -3,14 +3,12 @@
 #include "screen_state.h"
 
 #include <QObject>
+#include <QPointer>
 
 class QKeyEvent;
 class QLineEdit;
 
 namespace kr7::config {
-
-// Whether a character belongs to a typing class.
-bool accepts(Typing typing, QChar c);
 
 // The editing protocol of every field of the screen, as one event filter: a field turns
 // yellow and shows its prompt when it gets the focus, takes only the characters of its
@@ -29,15 +27,17 @@ class FieldEditor : public QObject {
   private:
     void gotFocus(QWidget* control, const Setting& s);
     bool keyPress(QWidget* control, const Setting& s, const QKeyEvent& key);
-    void moveOn(const Setting& s);
+    void moveOn(QWidget* control, const Setting& s);
+    bool continueFromFieldLeft(const QKeyEvent& key);
     void commit(QLineEdit* field, const Setting& s);
     void refuse(QLineEdit* field, const Setting& s, Verdict verdict);
     bool write(QLineEdit* field, const Setting& s, const Value& value);
     void showStored(QLineEdit* field, const Setting& s);
 
     ScreenState& state_;
-    // The text the field that last got the focus had then: what Esc and a refusal put back.
-    QString textOnEntry_;
+    // Where Enter sends the focus, and the control it came from: Tab goes on from there.
+    QWidget* dummy_;
+    QPointer<QWidget> left_;
 };
 
 } // namespace kr7::config

@@ -9,12 +9,14 @@
 #include "settings_table.h"
 #include "switch_controls.h"
 #include "trap.h"
+#include "widget_colours.h"
 
 #include <QCloseEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QStatusBar>
+#include <QStyle>
 #include <QTabWidget>
 #include <QVBoxLayout>
 
@@ -33,7 +35,7 @@ const QStringList kScreenButtons = {
 
 frm_config::frm_config(QWidget* parent)
     : QMainWindow(parent), SSTab1_(config::buildTabs(state_.controls)), statusPrompt_(new QLabel),
-      statusInstrument_(new QLabel) {
+      statusWarning_(new QLabel), statusInstrument_(new QLabel) {
     setObjectName(QStringLiteral("frm_config"));
     setAttribute(Qt::WA_DeleteOnClose);
     auto* central = new QWidget;
@@ -45,16 +47,25 @@ frm_config::frm_config(QWidget* parent)
     bar->setObjectName(QStringLiteral("StatusBar1"));
     statusPrompt_->setObjectName(QStringLiteral("StatusBar1_Panel1"));
     statusInstrument_->setObjectName(QStringLiteral("StatusBar1_Panel2"));
+    statusWarning_->setObjectName(QStringLiteral("StatusBar1_Warning"));
+    const int iconSize = style()->pixelMetric(QStyle::PM_SmallIconSize);
+    statusWarning_->setPixmap(
+        style()->standardIcon(QStyle::SP_MessageBoxWarning).pixmap(iconSize, iconSize));
+    statusWarning_->hide();
+    bar->addWidget(statusWarning_);
     bar->addWidget(statusPrompt_, 1);
     bar->addPermanentWidget(statusInstrument_);
     setStatusBar(bar);
     for (const QString& name : kScreenButtons)
         state_.controls.value(name)->setEnabled(false);
     state_.showStatus = [this](const QString& text) { Show_status_text(text); };
+    state_.showRefusal = [this](const QString& text) { Show_refusal(text); };
     new config::FieldEditor(state_, this);
     config::connectSwitches(state_, this);
     config::connectCommands(state_, this);
-    resize(1220, 700);
+    // Fits a 1366 by 768 screen with the title bar and a task bar; smaller, the tabs scroll.
+    setMinimumSize(800, 480);
+    resize(1220, 640);
 }
 
 frm_config::~frm_config() = default;
@@ -70,6 +81,7 @@ void frm_config::buildFixedLabels(QWidget* central) {
     dummy->setObjectName(QStringLiteral("cmd_dummy"));
     dummy->setFixedSize(1, 1);
     dummy->setFocusPolicy(Qt::ClickFocus);
+    dummy->setAccessibleName(QStringLiteral("Field left; Tab moves to the next field"));
     row->addWidget(dummy);
     state_.controls.insert(dummy->objectName(), dummy);
     static_cast<QVBoxLayout*>(central->layout())->addLayout(row);
@@ -92,7 +104,18 @@ void frm_config::Form_Load() {
 }
 
 void frm_config::Show_status_text(const QString& text) {
+    statusPrompt_->setPalette(QPalette());
+    statusWarning_->hide();
     statusPrompt_->setText(text);
+}
+
+void frm_config::Show_refusal(const QString& text) {
+    QPalette warning;
+    warning.setColor(QPalette::WindowText, kWarningRed);
+    statusPrompt_->setPalette(warning);
+    statusWarning_->show();
+    statusPrompt_->setText(text);
+    raiseAlert(statusPrompt_);
 }
 
 void frm_config::registerScreen(const QString& buttonObjectName, OwnedScreen::Factory factory) {
@@ -125,7 +148,8 @@ void frm_config::closeEvent(QCloseEvent* event) {
 void frm_config::Form_QueryUnload() {
     const Trap trap(QStringLiteral("frm_config : Form_QueryUnload"));
     config::saveClosing(
-        state_.changed, [this](const QString& field) { return textOf(field); }, state_.limits,
+        state_.changed,
+        {[this](const QString& field) { return textOf(field); }, state_.textOnEntry}, state_.limits,
         trap);
 }
 

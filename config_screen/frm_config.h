@@ -25,6 +25,9 @@ class frm_config : public QMainWindow {
 
     // The prompt line: panel 1 of the status bar.
     void Show_status_text(const QString& text);
+    // A refused value's message on the prompt line, shown as a warning and announced to
+    // screen readers.
+    void Show_refusal(const QString& text);
 
     // Enables the tab-9 button of that objectName; its click opens the screen `factory`
     // makes, by the one rule of OwnedScreen.
@@ -41,6 +44,7 @@ class frm_config : public QMainWindow {
     config::ScreenState state_;
     QTabWidget* SSTab1_;
     QLabel* statusPrompt_;
+    QLabel* statusWarning_;
     QLabel* statusInstrument_;
     QString instrumentNumber_;
     std::map<QString, std::unique_ptr<OwnedScreen>> screens_;

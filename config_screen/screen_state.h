@@ -4,6 +4,7 @@
 #include "config_layout.h"
 #include "config_values.h"
 
+#include <QHash>
 #include <QString>
 #include <functional>
 
@@ -16,8 +17,12 @@ struct ScreenState {
     // edit of the user's.
     bool loading = false;
     ChangedFlags changed;
+    // Each field's text when the user last entered it: what Esc and a refusal put back, and
+    // the characters a commit takes besides those of the field's typing class.
+    QHash<QString, QString> textOnEntry;
     TemperatureLimits limits;
-    std::function<void(const QString&)> showStatus; // the prompt line
+    std::function<void(const QString&)> showStatus;  // the prompt line
+    std::function<void(const QString&)> showRefusal; // the prompt line, as a warning
 
     template <class W> W* control(const QString& name) const {
         return static_cast<W*>(controls.value(name));

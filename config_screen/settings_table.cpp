@@ -82,8 +82,9 @@ Setting named(Setting s, QString accessibleName) {
     return s;
 }
 
-Setting product(QString name, Place at, Key key, Key factor) {
-    Setting s = readOnly(std::move(name), at, QString(), std::move(key), Product);
+// The row label names the product's row for screen readers; the row already has it shown.
+Setting product(QString name, Place at, QString rowLabel, Key key, Key factor) {
+    Setting s = readOnly(std::move(name), at, std::move(rowLabel), std::move(key), Product);
     s.factor = std::move(factor);
     return s;
 }
@@ -383,7 +384,7 @@ void addGradient(std::vector<Setting>& s) {
         calibration("Enter the value to multiply the gradient actual by when "
                     "displaying to user",
                     C::Number, Fixed3, "txt_gradient_user", std::nullopt, T::Decimal)));
-    s.push_back(product("txt_gradient_user", {g, 0, 2}, pi("PI_27"), pc("PC_03")));
+    s.push_back(product("txt_gradient_user", {g, 0, 2}, "Gradient", pi("PI_27"), pc("PC_03")));
     s.push_back(edit("txt_offset_actual", {g, 1, 0}, "Offset", pi("PI_28"), Fixed10, 10, actualTip,
                      calibration("Enter the offset, range -999 to +999.  Note this will "
                                  "overwritten next calibration",
@@ -393,7 +394,7 @@ void addGradient(std::vector<Setting>& s) {
                      calibration("Enter the value to multiply the offset actual by when "
                                  "displaying to user",
                                  C::Number, Fixed3, "txt_offset_user", std::nullopt, T::Decimal)));
-    s.push_back(product("txt_offset_user", {g, 1, 2}, pi("PI_28"), pc("PC_04")));
+    s.push_back(product("txt_offset_user", {g, 1, 2}, "Offset", pi("PI_28"), pc("PC_04")));
     s.push_back(edit("txt_Drift_actual", {g, 2, 0}, "Drift %", pi("PI_29"), PercentOfFactor, 10,
                      actualTip,
                      calibration("Enter the drift percentage, range -999 to +999.  Note this will "
@@ -481,15 +482,7 @@ void addTimer(std::vector<Setting>& s, const char* group, int row, int timer, Sh
     s.push_back(label(arrayName("lbl_timer_units", timer), {group, row, 2}, units));
 }
 
-void addTimersTab(std::vector<Setting>& s) {
-    for (int timer = 1; timer <= 18; ++timer) {
-        if (timer <= 8)
-            addTimer(s, "fra_timers_tenths", timer - 1, timer, Tenths, 5, "0.1 secs");
-        else if (timer <= 13)
-            addTimer(s, "fra_timers_seconds", timer - 9, timer, Whole, 4, "secs");
-        else
-            addTimer(s, "fra_timers_minutes", timer - 14, timer, Whole, 4, "mins");
-    }
+void addOtherTimers(std::vector<Setting>& s) {
     const char* g = "fra_timers_other";
     const auto other = [&](int number, int row, const char* text, const char* units) {
         s.push_back(edit(arrayName("txt_params", number), {g, row}, text, param(number), Whole, 4,
@@ -504,6 +497,20 @@ void addTimersTab(std::vector<Setting>& s) {
                      Text, 3, "Range 0-999",
                      digits(C::Number, "Enter the elapsed time in minutes since last wash before "
                                        "a pre-wash is done prior to testing")));
+}
+
+// In the order the tab shows them, which is the Tab key's: the left half (0.1 second timers,
+// then the other timers) before the right.
+void addTimersTab(std::vector<Setting>& s) {
+    for (int timer = 1; timer <= 8; ++timer)
+        addTimer(s, "fra_timers_tenths", timer - 1, timer, Tenths, 5, "0.1 secs");
+    addOtherTimers(s);
+    for (int timer = 9; timer <= 18; ++timer) {
+        if (timer <= 13)
+            addTimer(s, "fra_timers_seconds", timer - 9, timer, Whole, 4, "secs");
+        else
+            addTimer(s, "fra_timers_minutes", timer - 14, timer, Whole, 4, "mins");
+    }
 }
 
 QString valveKey(int valve) {

@@ -2,6 +2,7 @@
 // and shows, and the check boxes and the spreadsheet list.
 
 #include "config_screen_test_support.h"
+#include "services.h"
 #include "settings_table.h"
 #include "widget_colours.h"
 
@@ -287,6 +288,73 @@ class TestConfigEditing : public QObject {
         }
         QCOMPARE(fields, 41);
         QCOMPARE(test::changes(before, test::dump(fx)), Dump{});
+    }
+
+    // The offset shows more characters than may be typed: the user may shorten the text but
+    // not type into it beyond the limit, and a stopped character beeps.
+    void theTypingLimitHoldsInALongerShownText() {
+        test::Fixture fx; // offset -0.0021: 13 characters against 10
+        int beeps = 0;
+        services().beeper = [&beeps] { ++beeps; };
+        const auto quiet = qScopeGuard([] { services().beeper = nullptr; });
+        frm_config* screen = test::openActiveConfig();
+        QVERIFY(screen);
+        QLineEdit* edit = test::control(screen, QStringLiteral("txt_offset_actual"));
+        QVERIFY(test::focusOn(edit));
+        const QString shown = edit->text();
+        QCOMPARE(shown.size(), 13);
+        QTest::keyClick(edit, Qt::Key_End);
+        QTest::keyClicks(edit, QStringLiteral("5"));
+        QCOMPARE(edit->text(), shown);
+        QTest::keyClick(edit, Qt::Key_Backspace);
+        QTest::keyClicks(edit, QStringLiteral("5"));
+        QCOMPARE(edit->text(), shown.chopped(1));
+        QCOMPARE(beeps, 2);
+    }
+
+    // Fields paint dark text on their own light backgrounds, whatever the theme's text.
+    void fieldsKeepDarkTextInADarkTheme() {
+        test::Fixture fx;
+        const QPalette light = QApplication::palette();
+        QPalette dark = light;
+        dark.setColor(QPalette::Base, Qt::black);
+        dark.setColor(QPalette::Text, Qt::white);
+        QApplication::setPalette(dark);
+        const auto restore = qScopeGuard([light] { QApplication::setPalette(light); });
+        frm_config* screen = test::openActiveConfig();
+        QVERIFY(screen);
+        QLineEdit* edit = test::control(screen, QStringLiteral("txt_site_name"));
+        for (QLineEdit* field : {test::control(screen, QStringLiteral("txt_KR7_SW")), edit})
+            QCOMPARE(field->palette().color(QPalette::Text), kFieldText);
+        QVERIFY(test::focusOn(edit));
+        QCOMPARE(edit->palette().color(QPalette::Text), kFieldText);
+    }
+
+    // After Enter the focus waits out of sight; Tab and Shift+Tab go on from the control
+    // left. A refusal shows as a warning and is announced to screen readers.
+    void tabGoesOnAfterEnterAndARefusalIsAWarning() {
+        test::Fixture fx;
+        int alerts = 0;
+        services().alerter = [&alerts](QObject*) { ++alerts; };
+        const auto quiet = qScopeGuard([] { services().alerter = nullptr; });
+        frm_config* screen = test::openActiveConfig();
+        QVERIFY(screen);
+        QLineEdit* comport = test::control(screen, QStringLiteral("txt_Comport"));
+        auto* prompt = test::control<QLabel>(screen, QStringLiteral("StatusBar1_Panel1"));
+        auto* warning = test::control<QLabel>(screen, QStringLiteral("StatusBar1_Warning"));
+        QVERIFY(test::focusOn(comport));
+        test::retype(comport, QStringLiteral("0"));
+        QTest::keyClick(comport, Qt::Key_Return);
+        QCOMPARE(focusedName(), QStringLiteral("cmd_dummy"));
+        QCOMPARE(prompt->palette().color(QPalette::WindowText), kWarningRed);
+        QVERIFY(warning->isVisible());
+        QCOMPARE(alerts, 1);
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        QCOMPARE(focusedName(), QStringLiteral("cbo_Spreadsheet_link"));
+        QVERIFY(!warning->isVisible());
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab, Qt::ShiftModifier);
+        QCOMPARE(focusedName(), QStringLiteral("txt_Comport"));
     }
 
     void readOnlyFieldsSayTheyCannotChange() {

@@ -126,6 +126,51 @@ class TestConfigSave : public QObject {
         QVERIFY(fx.prompter.prompts.empty());
     }
 
+    // A paste skips the key filter: leaving the field and closing the screen take the same
+    // texts, those of the field's typing class and of the characters it showed, no others.
+    void aPasteIsCheckedAlikeOnLeavingAndClosing_data() {
+        QTest::addColumn<bool>("closing");
+        QTest::addColumn<QString>("field");
+        QTest::addColumn<QString>("pasted");
+        QTest::addColumn<QString>("key");
+        QTest::addColumn<QString>("stored");
+        for (const bool closing : {false, true}) {
+            const auto row = [closing](const char* field, const char* pasted, const char* key,
+                                       const char* stored) {
+                QTest::addRow("%s %s %s", closing ? "close" : "leave", field, pasted)
+                    << closing << field << pasted << key << stored;
+            };
+            row("txt_max_dips_water", "-5", "", "");
+            row("txt_max_days_calibrant", "-5", "", "");
+            row("txt_Reduction_Percentage", "25%", "PI_31", "0.25"); // shows 20%
+            row("txt_Reduction_Percentage", "25x", "", "");
+            row("txt_Drift_actual", "-5%", "PI_29", "0.95");         // shows 0%
+            row("txt_gradient_multiplier", "-1.5", "PC_03", "-1.5"); // shows -1.000
+            row("txt_offset_multiplier", "-1.5", "", "");            // shows 1.000
+        }
+    }
+    void aPasteIsCheckedAlikeOnLeavingAndClosing() {
+        QFETCH(bool, closing);
+        QFETCH(QString, field);
+        QFETCH(QString, pasted);
+        QFETCH(QString, key);
+        QFETCH(QString, stored);
+        test::Fixture fx;
+        fx.exec(QStringLiteral("UPDATE T_PC_Configuration SET PC_03 = -1, PC_04 = 1"));
+        frm_config* screen = test::openActiveConfig();
+        QVERIFY(screen);
+        QLineEdit* edit = test::control(screen, field);
+        QVERIFY(test::focusOn(edit));
+        const Dump before = dump(fx);
+        edit->selectAll();
+        edit->insert(pasted);
+        if (closing)
+            closeAndWait(screen);
+        else
+            QTest::keyClick(edit, Qt::Key_Return);
+        QCOMPARE(changes(before, dump(fx)), (key.isEmpty() ? Dump{} : Dump{{key, stored}}));
+    }
+
     // What another program writes while the screen is open stays, however the untouched
     // fields read.
     void untouchedFieldsWriteNothing() {

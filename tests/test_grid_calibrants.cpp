@@ -77,6 +77,16 @@ class TestGridCalibrants : public QObject {
         fx.reset();
     }
 
+    // The browser opens with room for about 20 tubes, and its grid grows with the window.
+    void opensTallEnoughAndGrowsWithTheWindow() {
+        setTubeCount(*fx, 25);
+        open();
+        QVERIFY(grid()->viewport()->height() >= 20 * grid()->rowHeight(0));
+        const int width = grid()->width();
+        screen->resize(screen->width() + 100, screen->height());
+        QTRY_COMPARE(grid()->width(), width + 100);
+    }
+
     void captionCountsTheTubes_data() {
         QTest::addColumn<int>("tubes");
         QTest::addColumn<QString>("caption");

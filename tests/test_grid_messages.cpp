@@ -9,6 +9,7 @@
 #include "test_support.h"
 
 #include <QApplication>
+#include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPointer>
@@ -336,6 +337,20 @@ class TestGridMessages : public QObject {
         first->close();
         QTRY_VERIFY(!first);
         QVERIFY(messages.open() != nullptr);
+    }
+
+    // The editor opens with room for about 20 rows under titles that fit, and its grid
+    // keeps at least 5 rows however small the window is made.
+    void opensTallEnoughWithWholeTitles() {
+        setMessages(*fx, 25);
+        open();
+        RecordGridView* view = grid();
+        QVERIFY(view->viewport()->height() >= 20 * view->rowHeight(0));
+        for (int c = 0; c < view->grid().columnCount(); ++c)
+            QVERIFY2(view->horizontalHeader()->sectionSizeHint(c) <= view->columnWidth(c),
+                     qPrintable(view->grid().column(c).title));
+        screen->resize(200, 100);
+        QTRY_VERIFY(view->viewport()->height() >= 5 * view->rowHeight(0));
     }
 
     void entryBoxesAreLabelledForTheKeyboard() {

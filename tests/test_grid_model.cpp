@@ -5,9 +5,11 @@
 #include "record_grid_view.h"
 #include "sqlite_db.h"
 #include "test_support.h"
+#include "widget_colours.h"
 
 #include <QAbstractItemModelTester>
 #include <QSignalSpy>
+#include <QToolTip>
 
 using namespace kr7;
 
@@ -192,7 +194,48 @@ class TestGridModel : public QObject {
         QCOMPARE(grid.data(grid.index(1, 0), Qt::BackgroundRole).value<QColor>(), QColor(Qt::red));
         QCOMPARE(grid.data(grid.index(0, 0), Qt::BackgroundRole).value<QColor>(),
                  QColor(Qt::green));
+        QCOMPARE(grid.data(grid.index(0, 0), Qt::ForegroundRole).value<QColor>(), kFieldText);
         QCOMPARE(grid.cellText(1, 0), QString()); // the hook changes the look, not the cell
+    }
+
+    // Widths drawn for the original's font grow with the grid's; only a column that says so
+    // aligns its title like its cells.
+    void widthsFollowTheFontAndTitlesAlignOnlyWhenAsked() {
+        RecordGridModel grid;
+        grid.setWidthScale(1.5);
+        grid.addColumn(
+            {QStringLiteral("a"), QStringLiteral("A"), 40, true, {.alignment = Qt::AlignRight}});
+        grid.addColumn({QStringLiteral("b"),
+                        QStringLiteral("B"),
+                        40,
+                        true,
+                        {.alignment = Qt::AlignRight, .alignHeader = true}});
+        QCOMPARE(grid.column(0).width, 60);
+        QVERIFY(!grid.headerData(0, Qt::Horizontal, Qt::TextAlignmentRole).isValid());
+        QCOMPARE(grid.headerData(1, Qt::Horizontal, Qt::TextAlignmentRole).value<Qt::Alignment>(),
+                 Qt::AlignRight);
+    }
+
+    // A cell too narrow for its text shows the whole text as its tool-tip; one that fits
+    // shows none.
+    void aCutOffCellShowsItsWholeText() {
+        auto db = memoryDatabase(0);
+        db.exec(QStringLiteral("INSERT INTO t (b) VALUES ('Holloway-Smithson, Jane'), ('Jo')"));
+        RecordGridView view;
+        view.grid().addColumn({QStringLiteral("b"), QStringLiteral("B"), 40});
+        view.grid().fill(db.prepare(QStringLiteral("SELECT b FROM t")));
+        view.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&view));
+        const auto hover = [&view](int row) {
+            const QPoint at = view.visualRect(view.model()->index(row, 0)).center();
+            QHelpEvent help(QEvent::ToolTip, at, view.viewport()->mapToGlobal(at));
+            QCoreApplication::sendEvent(view.viewport(), &help);
+        };
+        hover(0);
+        QTRY_VERIFY(QToolTip::isVisible());
+        QCOMPARE(QToolTip::text(), QStringLiteral("Holloway-Smithson, Jane"));
+        hover(1);
+        QTRY_VERIFY(!QToolTip::isVisible());
     }
 
     void passesQtsModelChecks() {

@@ -74,16 +74,37 @@ class TestLogon : public QObject {
         QCOMPARE(s->configOpened, 0);
     }
 
-    void secondCopyEndsWithoutOpeningTheDatabase() {
+    // Only a running copy's lock is "already running"; a lock file nobody can take over is
+    // an error that names the folder.
+    void aLockNotTakenEndsWithoutOpeningTheDatabase_data() {
+        QTest::addColumn<bool>("runningCopy");
+        QTest::newRow("held by a running copy") << true;
+        QTest::newRow("unreadable lock file") << false;
+    }
+    void aLockNotTakenEndsWithoutOpeningTheDatabase() {
+        QFETCH(bool, runningCopy);
         test::Fixture fx;
         QLockFile other(files::instanceLockFile());
-        QVERIFY(other.tryLock(0));
+        if (runningCopy) {
+            QVERIFY(other.tryLock(0));
+        } else {
+            QFile unreadable(files::instanceLockFile());
+            QVERIFY(unreadable.open(QIODevice::WriteOnly));
+            unreadable.write("not a lock\n");
+        }
         const auto s = startUp();
         QVERIFY(s->ended);
         QCOMPARE(fx.prompter.prompts.size(), 1u);
-        QCOMPARE(fx.prompter.prompts[0].text, QStringLiteral("Program already running"));
-        QCOMPARE(fx.prompter.prompts[0].title, QStringLiteral("KR7 Software"));
-        QCOMPARE(fx.prompter.prompts[0].icon, Icon::Exclamation);
+        const Prompt& p = fx.prompter.prompts[0];
+        if (runningCopy) {
+            QCOMPARE(p.text, QStringLiteral("Program already running"));
+            QCOMPARE(p.title, QStringLiteral("KR7 Software"));
+        } else {
+            QVERIFY(p.text.startsWith(QStringLiteral("Cannot lock the folder ") +
+                                      QDir::toNativeSeparators(fx.folder())));
+            QCOMPARE(p.title, QStringLiteral("Contact Support before continuing"));
+        }
+        QCOMPARE(p.icon, Icon::Exclamation);
         QVERIFY_THROWS_EXCEPTION(Error, Get_connection());
     }
 

@@ -281,15 +281,30 @@ class TestResultsBrowser : public QObject {
         }
     }
 
+    void noTwoHeadersAreTheSame() {
+        open({Result{}});
+        QStringList titles;
+        for (int c = 0; c < grid().columnCount(); ++c)
+            if (grid().column(c).visible)
+                titles << grid().headerData(c, Qt::Horizontal).toString();
+        titles.removeDuplicates();
+        QCOMPARE(titles.size(), 14);
+    }
+
+    // Narrowing below the opening width keeps the user notes as wide as they were drawn.
     void extraWidthGoesToTheUserNotes() {
         open({Result{}});
         const int notes = test::keyColumn(screen, "USER_NOTES");
         const int opened = screen->width();
+        const int atOpening = grid().column(notes).width;
         screen->resize(opened + 200, screen->height());
-        QCOMPARE(grid().column(notes).width, 70 + 200 + 9); // 140 twips beyond the design width
-        QCOMPARE(test::gridOf(screen)->columnWidth(notes), 70 + 200 + 9);
+        QCOMPARE(grid().column(notes).width, atOpening + 200);
+        QCOMPARE(test::gridOf(screen)->columnWidth(notes), atOpening + 200);
         screen->resize(opened - 300, screen->height());
-        QCOMPARE(grid().column(notes).width, 70);
+        const int narrowest = grid().column(notes).width;
+        QVERIFY(narrowest < atOpening);
+        screen->resize(opened - 400, screen->height());
+        QCOMPARE(grid().column(notes).width, narrowest);
     }
 };
 
