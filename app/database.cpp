@@ -291,13 +291,15 @@ void Changes::addRecord(const Record& where, const std::vector<std::pair<QString
     for (const auto& [name, value] : fields)
         insert.bind(index++, fitForField(columnOf(where.table, name), value));
     insert.run();
+    // Taken before the first audit row, which is an insert of its own.
+    const Value added = Value::whole(db_.lastInsertRowid());
     for (const auto& [name, value] : fields) {
-        auto select =
-            db_.prepare(QStringLiteral("SELECT CAST(%1 AS TEXT) FROM %2 WHERE rowid = "
-                                       "last_insert_rowid()")
-                            .arg(quoted(columnOf(where.table, name).name), quoted(where.table)));
+        const QString field = columnOf(where.table, name).name;
+        auto select = db_.prepare(QStringLiteral("SELECT CAST(%1 AS TEXT) FROM %2 WHERE rowid = ?1")
+                                      .arg(quoted(field), quoted(where.table)));
+        select.bind(1, added);
         select.step();
-        record(db_, where, columnOf(where.table, name).name, Value::null(), select.column(0));
+        record(db_, where, field, Value::null(), select.column(0));
     }
 }
 

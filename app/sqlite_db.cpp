@@ -204,6 +204,10 @@ std::int64_t Database::changes() const {
     return sqlite3_changes64(db_);
 }
 
+std::int64_t Database::lastInsertRowid() const {
+    return sqlite3_last_insert_rowid(db_);
+}
+
 WriteTransaction::WriteTransaction(Database& db) : db_(db) {
     db_.exec(QStringLiteral("BEGIN IMMEDIATE"));
 }

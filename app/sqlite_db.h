@@ -68,6 +68,7 @@ class Database {
     void exec(const QString& sql);
     Statement prepare(const QString& sql);
     std::int64_t changes() const;
+    std::int64_t lastInsertRowid() const;
     sqlite3* handle() const { return db_; }
 
   private:

@@ -236,6 +236,7 @@ class TestAudit : public QObject {
         viewer->applyFilters();
         QCOMPARE(shown(), 2);
         QCOMPARE(field("To")->toolTip(), QStringLiteral("Enter a date as DD/MM/YY"));
+        field("From")->clear();
         field("To")->clear();
         field("Account")->setText("nobody at all");
         viewer->applyFilters();
