@@ -30,18 +30,29 @@ const QString kRefuseDelete =
                    "T_Audit_trail BEGIN SELECT RAISE(ABORT, 'the audit trail is never "
                    "changed'); END");
 
+void appendField(QByteArray& out, const char* utf8, qsizetype size) {
+    out += 'T';
+    out += QByteArray::number(size);
+    out += ':';
+    out.append(utf8, size);
+    out += ';';
+}
+
 void appendField(QByteArray& out, const Value& field) {
     if (field.isNull()) {
         out += "N;";
         return;
     }
     const QByteArray utf8 = field.toText().toUtf8();
-    out += 'T' + QByteArray::number(utf8.size()) + ':' + utf8 + ';';
+    appendField(out, utf8.constData(), utf8.size());
+}
+
+QByteArray hashOf(const QByteArray& input) {
+    return QCryptographicHash::hash(input, QCryptographicHash::Sha256).toHex();
 }
 
 QByteArray hashOf(const Value (&fields)[10], const QByteArray& previousHash) {
-    return QCryptographicHash::hash(hashInput(fields, previousHash), QCryptographicHash::Sha256)
-        .toHex();
+    return hashOf(hashInput(fields, previousHash));
 }
 
 Value textOrNull(const Value& v) {
@@ -49,6 +60,23 @@ Value textOrNull(const Value& v) {
 }
 
 thread_local std::optional<QString> innermostPlace;
+
+// A stored row's hash input, taken from SQLite's own UTF-8 (the bytes `append` hashed)
+// without a QString per cell, so that a hundred thousand rows verify in a moment.
+const QByteArray& storedRowInput(const sql::Statement& row, QByteArray& input,
+                                 const QByteArray& previousHash) {
+    input.clear();
+    for (int i = 0; i < 10; ++i) {
+        if (row.columnIsNull(i)) {
+            input += "N;";
+            continue;
+        }
+        const std::string_view utf8 = row.columnUtf8(i);
+        appendField(input, utf8.data(), qsizetype(utf8.size()));
+    }
+    input += previousHash;
+    return input;
+}
 
 } // namespace
 
@@ -115,6 +143,7 @@ Verdict verify(sql::Database& db) {
         "FROM T_Audit_trail ORDER BY AU_01"));
     Verdict verdict;
     QByteArray previousHash = kFirstPreviousHash;
+    QByteArray input;
     while (rows.step()) {
         const std::int64_t number = rows.columnWhole(0);
         ++verdict.rows;
@@ -123,11 +152,8 @@ Verdict verify(sql::Database& db) {
             verdict.why = number > verdict.rows ? QStringLiteral("rows before it are missing")
                                                 : QStringLiteral("its number is out of order");
         }
-        Value fields[10];
-        for (int i = 0; i < 10; ++i)
-            fields[i] = textOrNull(rows.column(i));
         const QByteArray stored = rows.columnText(10).toLatin1();
-        if (verdict.intact() && hashOf(fields, previousHash) != stored) {
+        if (verdict.intact() && hashOf(storedRowInput(rows, input, previousHash)) != stored) {
             verdict.alteredAt = number;
             verdict.why = QStringLiteral("its contents do not match its hash");
         }

@@ -20,6 +20,7 @@ class frm_audit_trail : public QWidget {
     // A Qt::Window child of `owner`, deleted when it closes.
     explicit frm_audit_trail(QWidget* owner);
 
+    // Shows the rows at once; the chain's verdict follows when its walk ends.
     void Form_Load();
     // Reads the rows the filter fields ask for; a date field that holds no date turns red
     // and the rows stay as they were.
@@ -28,6 +29,9 @@ class frm_audit_trail : public QWidget {
     void Print_preview();
     // The shown rows as the printout lays them out.
     void paintRows(QPainter& painter, QPagedPaintDevice& page) const;
+    // The query the filters bind (?1 from, ?2 to, ?3 field or table, ?4 account; null for
+    // an empty filter).
+    static const QString& filteredRowsQuery();
     // Where the last CSV export went.
     const QString& csvFileName() const { return csvFileName_; }
 

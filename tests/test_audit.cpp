@@ -221,8 +221,8 @@ class TestAudit : public QObject {
         QCOMPARE(shown(), 4);
         QCOMPARE(grid->grid().cellText(0, 0), QStringLiteral("4"));
         QCOMPARE(grid->model()->index(0, 9).data().toString(), QStringLiteral("=1+1\\nx"));
-        QCOMPARE(viewer->findChild<QLabel*>("lbl_verdict")->text(),
-                 QStringLiteral("Audit trail verified: 4 rows"));
+        QTRY_COMPARE(viewer->findChild<QLabel*>("lbl_verdict")->text(),
+                     QStringLiteral("Audit trail verified: 4 rows"));
 
         field("Field or table")->setText("pic_params");
         viewer->applyFilters();
@@ -254,8 +254,8 @@ class TestAudit : public QObject {
 
         tamper(fx, QStringLiteral("UPDATE T_Audit_trail SET AU_10 = '2' WHERE AU_01 = 2"));
         viewer = qobject_cast<frm_audit_trail*>(openAuditTrail(nullptr));
-        QCOMPARE(viewer->findChild<QLabel*>("lbl_verdict")->text(),
-                 QStringLiteral("Audit trail altered at row 2"));
+        QTRY_COMPARE(viewer->findChild<QLabel*>("lbl_verdict")->text(),
+                     QStringLiteral("Audit trail altered at row 2"));
         delete viewer;
     }
 };
