@@ -52,11 +52,8 @@ QString shellScript(const QString& fieldOrTable) {
 } // namespace
 
 int main(int argc, char** argv) {
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    GuardedApplication app(argc, argv);
-    const bench::BenchServices benchServices;
-    Open_database();
-    const QByteArray mode = argc > 1 ? QByteArray(argv[1]) : QByteArray();
+    const bench::BenchProgram program(argc, argv);
+    const QByteArray& mode = program.mode;
     QTextStream out(stdout);
     if (mode == "--seed" && argc > 2) {
         seed(QByteArray(argv[2]).toInt());

@@ -10,15 +10,7 @@ cd "$(dirname "$0")/.."
 build=${1:-build-results-rel}
 cmake --build "$build" -j 2 --target audit_bench kr7-db >/dev/null
 
-now() { date +%s.%N; }
-ratio() { printf '%.2f' "$(echo "$1 / $2" | bc -l)"; }
-shell_time() { # script
-    sqlite3 "$db" <"$1" >/dev/null # warm the page cache for both sides
-    local start
-    start=$(now)
-    sqlite3 "$db" <"$1" >/dev/null
-    echo "$(now) - $start" | bc -l
-}
+. bench/bench_lib.sh
 
 home=$(mktemp -d)
 trap 'rm -rf "$home"' EXIT
@@ -27,8 +19,8 @@ export KR7_HOME=$home
 "$build/bench/audit_bench" --seed "${KR7_BENCH_ROWS:-100000}" 2>/dev/null
 db="$home/KR7-d-4-0.db"
 "$build/bench/audit_bench" --query 2>/dev/null | awk -v d="$home" '/^--$/{n++; next} {print > (d "/q" n ".sql")}'
-all=$(shell_time "$home/q.sql")
-filtered=$(shell_time "$home/q1.sql")
+all=$(shell_script_time "$db" "$home/q.sql")
+filtered=$(shell_script_time "$db" "$home/q1.sql")
 
 declare -A got=()
 while read -r name value; do got[$name]=$value; done < <("$build/bench/audit_bench" 2>"$home/bench.log")

@@ -4,6 +4,8 @@
 // clock, and a stopwatch.
 
 #include "clock.h"
+#include "database.h"
+#include "guarded_application.h"
 #include "prompter.h"
 #include "services.h"
 
@@ -38,6 +40,28 @@ class BenchServices {
   private:
     PrintingPrompter prompter_;
     SystemClock clock_;
+};
+
+inline int& offscreen(int& argc) {
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    return argc;
+}
+
+// A benchmark program: offscreen, the program's services in place, the install folder's
+// database open, and the mode its first argument asks for.
+class BenchProgram {
+  public:
+    BenchProgram(int& argc, char** argv)
+        : app_(offscreen(argc), argv), mode(argc > 1 ? QByteArray(argv[1]) : QByteArray()) {
+        Open_database();
+    }
+
+  private:
+    GuardedApplication app_;
+    BenchServices services_;
+
+  public:
+    const QByteArray mode;
 };
 
 template <class F> double seconds(F&& work) {

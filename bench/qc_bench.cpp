@@ -47,11 +47,8 @@ QWidget* openScreen() {
 } // namespace
 
 int main(int argc, char** argv) {
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    GuardedApplication app(argc, argv);
-    const bench::BenchServices benchServices;
-    Open_database();
-    const QByteArray mode = argc > 1 ? QByteArray(argv[1]) : QByteArray();
+    const bench::BenchProgram program(argc, argv);
+    const QByteArray& mode = program.mode;
     const qc::RunFilter year = yearOfCheckRuns();
     QTextStream out(stdout);
     if (mode == "--query") {

@@ -11,8 +11,7 @@ cd "$(dirname "$0")/.."
 build=${1:-build-results-rel}
 cmake --build "$build" -j 2 --target qc_bench kr7-db >/dev/null
 
-now() { date +%s.%N; }
-ratio() { printf '%.2f' "$(echo "$1 / $2" | bc -l)"; }
+. bench/bench_lib.sh
 
 home=$(mktemp -d)
 trap 'rm -rf "$home"' EXIT
@@ -23,10 +22,7 @@ export KR7_HOME=$home
 db="$home/KR7-d-4-0.db"
 script="$home/query.sql"
 "$build/bench/qc_bench" --query >"$script" 2>"$home/query.log"
-sqlite3 "$db" <"$script" >/dev/null # warm the page cache for both sides
-start=$(now)
-sqlite3 "$db" <"$script" >/dev/null
-shell=$(echo "$(now) - $start" | bc -l)
+shell=$(shell_script_time "$db" "$script")
 
 declare -A got=()
 while read -r name value; do got[$name]=$value; done < <("$build/bench/qc_bench" 2>"$home/bench.log")

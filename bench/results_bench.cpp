@@ -38,10 +38,7 @@ int main(int argc, char** argv) {
         std::printf("%s\n", qPrintable(resultsQuery()));
         return 0;
     }
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    GuardedApplication app(argc, argv);
-    const bench::BenchServices benchServices;
-    Open_database();
+    const bench::BenchProgram program(argc, argv);
     QTextStream out(stdout);
 
     grid_samples_all* screen = nullptr;

@@ -13,13 +13,7 @@ cd "$(dirname "$0")/.."
 build=${1:-build-results-rel}
 cmake --build "$build" -j 2 --target results_bench kr7-db >/dev/null
 
-now() { date +%s.%N; }
-elapsed() { # command...: seconds it took
-    local start; start=$(now)
-    "$@" >/dev/null
-    echo "$(now) - $start" | bc -l
-}
-ratio() { printf '%.2f' "$(echo "$1 / $2" | bc -l)"; }
+. bench/bench_lib.sh
 
 query=$("$build/bench/results_bench" --query)
 csv_query="SELECT SA_02, SA_06, SA_04, SA_24, SA_15 FROM T_Samples ORDER BY SA_04 DESC LIMIT 60000"
