@@ -10,6 +10,7 @@ mirror=$(grep -hoE 'https?://[^ ]+/debian/?$' /etc/apt/sources.list.d/*.sources 
              /etc/apt/sources.list 2>/dev/null | head -n 1 || true)
 mirror=${mirror:-http://deb.debian.org/debian}
 root=$(mktemp -d /tmp/kr7-package-root.XXXXXX)
+chmod 755 "$root" # the root of a system every user walks through
 
 cleanup() {
     for m in dev/pts dev proc; do umount "$root/$m" 2>/dev/null || true; done
