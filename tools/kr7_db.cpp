@@ -72,6 +72,23 @@ void createDatabaseWhole(const QString& path, bool demo) {
     }
 }
 
+// The folders made above the install folder are for everybody to pass through (as
+// /var/lib is), whatever this program's own mask keeps from others.
+bool makeFolder(const QString& folder) {
+    QStringList made;
+    for (QString above = QDir::cleanPath(folder); !QFileInfo::exists(above);
+         above = QFileInfo(above).path())
+        made.prepend(above);
+    if (!QDir().mkpath(folder))
+        return false;
+    made.removeLast();
+    const auto open = QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner | QFile::ReadGroup |
+                      QFile::ExeGroup | QFile::ReadOther | QFile::ExeOther;
+    for (const QString& path : made)
+        QFile::setPermissions(path, open);
+    return true;
+}
+
 // Run as root, init sets the folder up for the whole site: the group kr7 owns it (new
 // files inherit the group), its members may read and write, nobody else may look in.
 int init(bool demo) {
@@ -89,7 +106,7 @@ int init(bool demo) {
                              .arg(kSiteGroup));
     if (QFileInfo::exists(database))
         throw cannotInit(QStringLiteral("%1 already exists; it is left as it is").arg(database));
-    if (!QDir().mkpath(folder) || !QFileInfo(folder).isWritable())
+    if (!makeFolder(folder) || !QFileInfo(folder).isWritable())
         throw cannotInit(QStringLiteral("cannot write in %1: run \"kr7-db init\" as root, or "
                                         "as a member of the group %2 that owns the folder")
                              .arg(folder, kSiteGroup));

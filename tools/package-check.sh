@@ -59,7 +59,10 @@ in_root su outsider -c 'test ! -r /var/lib/halvik/kr7/KR7-d-4-0.db' ||
     fail "a user outside kr7 can read the database"
 in_root su supervisor -c 'xvfb-run -a sh -c "kr7-data & sleep 8; xwininfo -root -tree |
     grep -i \"kr7\" | head -n 3; kill \$!; wait"' | tee "$root/tmp/windows.txt"
-grep -qi kr7 "$root/tmp/windows.txt" || fail "no window of kr7-data was seen"
+grep -q '"Password"' "$root/tmp/windows.txt" || {
+    in_root cat /var/lib/halvik/kr7/KR7_error_log.txt 2>/dev/null || true
+    fail "kr7-data did not open its password window"
+}
 
 step "reinstalling and removing the package"
 in_root apt-get install -y -qq --reinstall "/tmp/$(basename "$deb")" >/dev/null
