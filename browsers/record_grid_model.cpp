@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <bit>
 #include <cmath>
+#include <numeric>
 
 namespace kr7 {
 
@@ -68,7 +69,108 @@ Value storedForm(const Value& value) {
     }
 }
 
+bool isAscii(std::string_view text) {
+    return std::all_of(text.begin(), text.end(), [](char c) { return (c & 0x80) == 0; });
+}
+
+char asciiLower(char c) {
+    return c >= 'A' && c <= 'Z' ? char(c - 'A' + 'a') : c;
+}
+
+// The stored form "yyyy-mm-dd hh:mm:ss" read straight from its digits: the browser's dates
+// are nearly all in it, and a million of them must sort in a moment.
+std::optional<std::int64_t> storedFormStamp(std::string_view text) {
+    static constexpr std::string_view kShape = "dddd-dd-dd dd:dd:dd";
+    if (text.size() != kShape.size())
+        return std::nullopt;
+    std::int64_t stamp = 0;
+    for (std::size_t i = 0; i < kShape.size(); ++i) {
+        const bool digit = text[i] >= '0' && text[i] <= '9';
+        if (kShape[i] == 'd' && !digit)
+            return std::nullopt;
+        if (kShape[i] != 'd' && text[i] != kShape[i])
+            return std::nullopt;
+        if (digit)
+            stamp = stamp * 10 + (text[i] - '0');
+    }
+    return stamp;
+}
+
+std::optional<std::int64_t> dateStamp(std::string_view text) {
+    if (const auto stamp = storedFormStamp(text))
+        return stamp;
+    const auto date = conv::readDate(QString::fromUtf8(text.data(), qsizetype(text.size())));
+    if (!date)
+        return std::nullopt;
+    return date->toString(QStringLiteral("yyyyMMddHHmmss")).toLongLong();
+}
+
+// What a cell sorts by: its kind of value first, then the value.
+struct SortKey {
+    enum Rank : std::uint8_t { Number, Text, Empty } rank = Empty;
+    bool ascii = true;
+    double number = 0;
+    std::string_view text{};
+};
+
+bool mayBeNumber(std::string_view text) {
+    const auto first = std::find_if(text.begin(), text.end(), [](char c) { return c != ' '; });
+    return first != text.end() &&
+           ((*first >= '0' && *first <= '9') || *first == '-' || *first == '+' || *first == '.');
+}
+
+SortKey textKey(std::string_view text, bool dates) {
+    if (text.empty())
+        return {};
+    if (dates)
+        if (const auto stamp = dateStamp(text))
+            return {SortKey::Number, true, double(*stamp)};
+    if (mayBeNumber(text)) {
+        const QString number = QString::fromUtf8(text.data(), qsizetype(text.size()));
+        if (conv::isNumeric(number))
+            return {SortKey::Number, true, conv::leadingNumber(number)};
+    }
+    return {SortKey::Text, isAscii(text), 0, text};
+}
+
+int compareTexts(const SortKey& a, const SortKey& b) {
+    if (!a.ascii || !b.ascii)
+        return QString::fromUtf8(a.text.data(), qsizetype(a.text.size()))
+            .compare(QString::fromUtf8(b.text.data(), qsizetype(b.text.size())),
+                     Qt::CaseInsensitive);
+    const std::size_t n = std::min(a.text.size(), b.text.size());
+    for (std::size_t i = 0; i < n; ++i)
+        if (const char x = asciiLower(a.text[i]), y = asciiLower(b.text[i]); x != y)
+            return x < y ? -1 : 1;
+    return a.text.size() < b.text.size() ? -1 : (a.text.size() > b.text.size() ? 1 : 0);
+}
+
+// Negative, zero or positive as `a` lists before, with or after `b` in ascending order.
+int compareKeys(const SortKey& a, const SortKey& b) {
+    if (a.rank != b.rank)
+        return a.rank < b.rank ? -1 : 1;
+    if (a.rank == SortKey::Number)
+        return a.number < b.number ? -1 : (a.number > b.number ? 1 : 0);
+    return a.rank == SortKey::Text ? compareTexts(a, b) : 0;
+}
+
 } // namespace
+
+TextSearch::TextSearch(const QString& text) : text_(text) {
+    const QByteArray utf8 = text.toUtf8();
+    if (isAscii({utf8.constData(), std::size_t(utf8.size())}))
+        for (const char c : utf8)
+            ascii_ += asciiLower(c);
+}
+
+bool TextSearch::foundIn(std::string_view utf8) const {
+    if (text_.isEmpty())
+        return true;
+    if (!ascii_.empty() && isAscii(utf8))
+        return std::search(utf8.begin(), utf8.end(), ascii_.begin(), ascii_.end(),
+                           [](char x, char y) { return asciiLower(x) == y; }) != utf8.end();
+    return foundIn(QString::fromUtf8(utf8.data(), qsizetype(utf8.size())));
+}
 
 RecordGridModel::RecordGridModel(QObject* parent) : QAbstractTableModel(parent) {}
 
@@ -172,6 +274,7 @@ void RecordGridModel::dropRows() {
     rowTotal_ = 0;
     hidden_.clear();
     hiddenCount_ = 0;
+    order_.clear();
     visibleRowsStale_ = true;
 }
 
@@ -280,6 +383,11 @@ void RecordGridModel::removeGridRow(int row) {
         hiddenCount_ -= hidden_[std::size_t(row)] ? 1 : 0;
         hidden_.erase(hidden_.begin() + row);
     }
+    if (!order_.empty()) {
+        order_.erase(std::find(order_.begin(), order_.end(), row));
+        for (int& listed : order_)
+            listed -= listed > row ? 1 : 0;
+    }
     --rowTotal_;
     visibleRowsStale_ = true;
     if (announce)
@@ -331,11 +439,15 @@ void RecordGridModel::setRowVisible(int row, bool visible) {
 const std::vector<int>& RecordGridModel::visibleRows() const {
     if (visibleRowsStale_) {
         visibleRows_.clear();
-        if (hiddenCount_ > 0) {
+        viewRows_.clear();
+        if (!isIdentityView()) {
+            viewRows_.assign(std::size_t(rowTotal_), -1);
             visibleRows_.reserve(std::size_t(rowTotal_ - hiddenCount_));
-            for (int row = 0; row < rowTotal_; ++row)
-                if (!hidden_[std::size_t(row)])
+            for (const int row : listedRows())
+                if (isRowVisible(row)) {
+                    viewRows_[std::size_t(row)] = int(visibleRows_.size());
                     visibleRows_.push_back(row);
+                }
         }
         visibleRowsStale_ = false;
     }
@@ -345,16 +457,81 @@ const std::vector<int>& RecordGridModel::visibleRows() const {
 int RecordGridModel::viewRowOf(int gridRow) const {
     if (gridRow < 0 || gridRow >= rowTotal_ || !isRowVisible(gridRow))
         return -1;
-    if (hiddenCount_ == 0)
+    if (isIdentityView())
         return gridRow;
-    const auto& rows = visibleRows();
-    return int(std::lower_bound(rows.begin(), rows.end(), gridRow) - rows.begin());
+    visibleRows();
+    return viewRows_[std::size_t(gridRow)];
 }
 
 int RecordGridModel::gridRowOf(int viewRow) const {
     if (viewRow < 0 || viewRow >= rowCount())
         return -1;
-    return hiddenCount_ == 0 ? viewRow : visibleRows()[std::size_t(viewRow)];
+    return isIdentityView() ? viewRow : visibleRows()[std::size_t(viewRow)];
+}
+
+std::vector<int> RecordGridModel::listedRows() const {
+    if (!order_.empty())
+        return order_;
+    std::vector<int> rows(static_cast<std::size_t>(rowTotal_));
+    std::iota(rows.begin(), rows.end(), 0);
+    return rows;
+}
+
+void RecordGridModel::sortBy(int column, Qt::SortOrder order) {
+    const Cells& cells = columns_[std::size_t(column)];
+    const bool dates = cells.definition.style.pattern == kDatePattern;
+    std::vector<SortKey> keys(static_cast<std::size_t>(rowTotal_));
+    for (std::size_t row = 0; row < keys.size(); ++row) {
+        SortKey& key = keys[row];
+        const std::uint64_t payload = cells.payloads[row];
+        switch (cells.kinds[row]) {
+        case CellKind::Whole:
+            key = {SortKey::Number, true, double(std::bit_cast<std::int64_t>(payload))};
+            break;
+        case CellKind::Floating:
+            key = {SortKey::Number, true, std::bit_cast<double>(payload)};
+            break;
+        case CellKind::Text:
+            key = textKey(textAt(payload), dates);
+            break;
+        case CellKind::Null:
+            break;
+        }
+    }
+    const int direction = order == Qt::AscendingOrder ? 1 : -1;
+    change([&] {
+        order_.resize(std::size_t(rowTotal_));
+        std::iota(order_.begin(), order_.end(), 0);
+        std::stable_sort(order_.begin(), order_.end(), [&](int a, int b) {
+            const SortKey& x = keys[std::size_t(a)];
+            const SortKey& y = keys[std::size_t(b)];
+            if (x.rank == SortKey::Empty || y.rank == SortKey::Empty)
+                return x.rank < y.rank;
+            return compareKeys(x, y) * direction < 0;
+        });
+        visibleRowsStale_ = true;
+    });
+}
+
+void RecordGridModel::clearSort() {
+    change([&] {
+        order_.clear();
+        visibleRowsStale_ = true;
+    });
+}
+
+bool RecordGridModel::cellContains(int row, int column, const TextSearch& search) const {
+    const Cells& cells = columns_[std::size_t(column)];
+    if (cells.kinds[std::size_t(row)] == CellKind::Text)
+        return search.foundIn(textAt(cells.payloads[std::size_t(row)]));
+    return search.foundIn(cellText(row, column));
+}
+
+std::optional<std::int64_t> RecordGridModel::cellDateStamp(int row, int column) const {
+    const Cells& cells = columns_[std::size_t(column)];
+    if (cells.kinds[std::size_t(row)] != CellKind::Text)
+        return std::nullopt;
+    return dateStamp(textAt(cells.payloads[std::size_t(row)]));
 }
 
 bool RecordGridModel::isCell(const QModelIndex& index) const {
@@ -381,7 +558,7 @@ CellLook RecordGridModel::lookOf(int row, int column) const {
 int RecordGridModel::rowCount(const QModelIndex& parent) const {
     if (parent.isValid())
         return 0;
-    return hiddenCount_ == 0 ? rowTotal_ : int(visibleRows().size());
+    return isIdentityView() ? rowTotal_ : int(visibleRows().size());
 }
 
 int RecordGridModel::columnCount(const QModelIndex& parent) const {

@@ -109,6 +109,32 @@ std::vector<int> RecordGridView::selectedRows() const {
     return rows;
 }
 
+void RecordGridView::setSortable(bool sortable) {
+    horizontalHeader()->setSectionsClickable(sortable);
+    horizontalHeader()->setSortIndicatorShown(sortable);
+    horizontalHeader()->setSortIndicator(-1, Qt::AscendingOrder);
+    disconnect(horizontalHeader(), &QHeaderView::sectionClicked, this, nullptr);
+    if (sortable)
+        connect(horizontalHeader(), &QHeaderView::sectionClicked, this,
+                &RecordGridView::sortOnClick);
+}
+
+void RecordGridView::sortOnClick(int column) {
+    if (column != sortColumn_) {
+        sortColumn_ = column;
+        sortOrder_ = Qt::AscendingOrder;
+    } else if (sortOrder_ == Qt::AscendingOrder) {
+        sortOrder_ = Qt::DescendingOrder;
+    } else {
+        sortColumn_ = -1;
+    }
+    if (sortColumn_ < 0)
+        model_->clearSort();
+    else
+        model_->sortBy(sortColumn_, sortOrder_);
+    horizontalHeader()->setSortIndicator(sortColumn_, sortOrder_);
+}
+
 int RecordGridView::heightForRows(int rows) const {
     return horizontalHeader()->sizeHint().height() + rows * verticalHeader()->defaultSectionSize() +
            horizontalScrollBar()->sizeHint().height() + 2 * frameWidth();
