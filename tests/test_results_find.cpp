@@ -108,19 +108,15 @@ class TestResultsFind : public QObject {
 
     // Five results, newest first, the check result hidden by its filter.
     void openFindSample() {
-        open({result("AB_1%", "2026-03-01 10:00:00"), result("ab.x1", "2026-02-28 23:59:59"),
-              result("X[1]", "2026-02-28 00:00:00", 1, "it's"),
-              result("ab_1%", "2026-02-27 12:00:00", 2), result("P5", "2026-02-26 23:59:59")});
+        test::putResults(
+            *fx, {result("AB_1%", "2026-03-01 10:00:00"), result("ab.x1", "2026-02-28 23:59:59"),
+                  result("X[1]", "2026-02-28 00:00:00", 1, "it's"),
+                  result("ab_1%", "2026-02-27 12:00:00", 2), result("P5", "2026-02-26 23:59:59")});
         fx->exec(QStringLiteral("UPDATE T_Samples SET SA_17 = 'Smith', SA_03 = 'seen', "
                                 "SA_23 = 'sent' WHERE SA_02 = 'P5'"));
-        deleteAndReopen();
+        screen = test::openBrowser();
         QTest::mouseClick(screen->findChild<QCheckBox*>(QStringLiteral("chk_check")),
                           Qt::LeftButton);
-    }
-
-    void deleteAndReopen() {
-        test::deleteTopLevelWindows();
-        screen = test::openBrowser();
     }
 
   private slots:
