@@ -231,7 +231,7 @@ class TestResultsFind : public QObject {
         QTest::addColumn<QStringList>("ascending");
         QTest::addColumn<QStringList>("descending");
         // n4's date is written day first, which lists it first as the query orders texts:
-        // n4 n1 n2 n3. n3's first result is missing, n4's text is "".
+        // n4 n1 n2 n3. n3's first result is missing, n4's text is "", the notes b, B, é, none.
         QTest::newRow("numbers") << "PV1_NUMBER" << QStringList{"n2", "n4", "n1", "n3"}
                                  << QStringList{"n1", "n4", "n2", "n3"};
         QTest::newRow("number texts") << "PV1_STRING" << QStringList{"n2", "n1", "n3", "n4"}
@@ -239,8 +239,8 @@ class TestResultsFind : public QObject {
         QTest::newRow("dates") << "DATE_TESTED" << QStringList{"n4", "n3", "n2", "n1"}
                                << QStringList{"n1", "n2", "n3", "n4"};
         QTest::newRow("texts ignoring case")
-            << "SYSTEM_NOTES" << QStringList{"n3", "n1", "n2", "n4"}
-            << QStringList{"n1", "n2", "n3", "n4"};
+            << "SYSTEM_NOTES" << QStringList{"n1", "n2", "n3", "n4"}
+            << QStringList{"n3", "n1", "n2", "n4"};
     }
 
     void headingClicksSortThenReverseThenRestore() {
@@ -249,7 +249,7 @@ class TestResultsFind : public QObject {
         QFETCH(QStringList, descending);
         std::vector<Result> results = {result("n1", "2026-03-01 10:00:00", 1, "b"),
                                        result("n2", "2026-02-28 10:00:00", 1, "B"),
-                                       result("n3", "2026-02-01 09:00:00", 2, "a"),
+                                       result("n3", "2026-02-01 09:00:00", 2, "\u00e9"),
                                        result("n4", "31/12/25 23:00")};
         results[0].pv1 = Value::floating(10);
         results[1].pv1 = Value::floating(9);
