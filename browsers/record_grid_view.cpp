@@ -6,6 +6,7 @@
 #include <QScrollBar>
 #include <QStyledItemDelegate>
 #include <QToolTip>
+#include <algorithm>
 
 namespace kr7 {
 
@@ -128,11 +129,40 @@ void RecordGridView::sortOnClick(int column) {
     } else {
         sortColumn_ = -1;
     }
+    const std::vector<int> selected = selectedRows();
+    const int current = currentRow();
+    const int currentColumn = this->currentColumn();
     if (sortColumn_ < 0)
         model_->clearSort();
     else
         model_->sortBy(sortColumn_, sortOrder_);
     horizontalHeader()->setSortIndicator(sortColumn_, sortOrder_);
+    selectRows(selected);
+    if (const QModelIndex index = model_->index(model_->viewRowOf(current), currentColumn);
+        index.isValid()) {
+        selectionModel()->setCurrentIndex(index, QItemSelectionModel::NoUpdate);
+        scrollTo(index);
+    }
+}
+
+// One selection range per run of neighbouring rows, so that half a million rows selected
+// in the order they show is one range, not half a million.
+void RecordGridView::selectRows(const std::vector<int>& rows) {
+    std::vector<int> viewRows;
+    for (const int row : rows)
+        if (const int viewRow = model_->viewRowOf(row); viewRow >= 0)
+            viewRows.push_back(viewRow);
+    std::sort(viewRows.begin(), viewRows.end());
+    QItemSelection selection;
+    for (std::size_t i = 0; i < viewRows.size();) {
+        std::size_t end = i + 1;
+        while (end < viewRows.size() && viewRows[end] == viewRows[end - 1] + 1)
+            ++end;
+        selection.select(model_->index(viewRows[i], 0), model_->index(viewRows[end - 1], 0));
+        i = end;
+    }
+    selectionModel()->select(selection,
+                             QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
 }
 
 int RecordGridView::heightForRows(int rows) const {

@@ -139,25 +139,10 @@ std::vector<int> ResultsFindBar::matchingRows(std::optional<std::int64_t> from,
     return rows;
 }
 
-// One selection range per run of neighbouring rows, so that half a million rows found is
-// no half a million ranges.
 void ResultsFindBar::selectRows(const std::vector<int>& rows) {
-    RecordGridModel& grid = grid_->grid();
-    std::vector<int> viewRows;
-    for (const int row : rows)
-        viewRows.push_back(grid.viewRowOf(row));
-    QItemSelection selection;
-    for (std::size_t i = 0; i < viewRows.size();) {
-        std::size_t end = i + 1;
-        while (end < viewRows.size() && viewRows[end] == viewRows[end - 1] + 1)
-            ++end;
-        selection.select(grid.index(viewRows[i], 0), grid.index(viewRows[end - 1], 0));
-        i = end;
-    }
-    QItemSelectionModel* model = grid_->selectionModel();
-    model->select(selection, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
-    const QModelIndex first = grid.index(viewRows.front(), 0);
-    model->setCurrentIndex(first, QItemSelectionModel::NoUpdate);
+    grid_->selectRows(rows);
+    const QModelIndex first = grid_->grid().index(grid_->grid().viewRowOf(rows.front()), 0);
+    grid_->selectionModel()->setCurrentIndex(first, QItemSelectionModel::NoUpdate);
     grid_->scrollTo(first);
 }
 

@@ -35,6 +35,7 @@ class ResultsFindBar : public QWidget {
     bool readDay(QLineEdit* field, bool lastSecond, std::optional<std::int64_t>& stamp);
     std::vector<int> matchingRows(std::optional<std::int64_t> from,
                                   std::optional<std::int64_t> to) const;
+    // Selects the rows found and goes to the first.
     void selectRows(const std::vector<int>& rows);
 
     RecordGridView* grid_;
