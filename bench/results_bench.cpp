@@ -1,7 +1,9 @@
 // The results browser on the install folder's database (KR7_HOME): the time from opening it
 // until its grid has painted its first screen, each of the two clicks that hide and show the
-// patient results again, the CSV file of the first 60,000 rows, and the process's peak
-// memory. bench/results_bench.sh makes the databases and the baselines and runs this.
+// patient results again, the CSV file of the first 60,000 rows, a find of one barcode over
+// every row, the sorts by barcode and by time, and the process's peak memory before the find
+// and at the end.
+// bench/results_bench.sh makes the databases and the baselines and runs this.
 //
 //   results_bench           the measurements, one "name seconds" line each
 //   results_bench --query   the browser's query, for the baseline
@@ -11,9 +13,12 @@
 #include "grid_samples_all.h"
 #include "guarded_application.h"
 #include "record_grid_view.h"
+#include "results_find.h"
 
 #include <QCheckBox>
 #include <QFile>
+#include <QHeaderView>
+#include <QLineEdit>
 #include <QRegularExpression>
 #include <QTextStream>
 
@@ -56,11 +61,38 @@ int main(int argc, char** argv) {
     const double csv = seconds([&] { screen->Export_CSV(); });
     QFile::remove(screen->csvFileName());
 
+    const double peakBeforeFind = peakMemoryMiB();
+    RecordGridView* view = screen->findChild<RecordGridView*>();
+    RecordGridModel& grid = view->grid();
+    const int barcode = grid.columnIndex(u"BARCODE");
+    screen->findChild<QLineEdit*>(QStringLiteral("txt_find"))
+        ->setText(grid.cellText(grid.gridRowCount() / 2, barcode));
+    const double find = seconds([&] {
+        screen->findChild<ResultsFindBar*>()->find();
+        view->viewport()->grab();
+    });
+    // Each sort as the heading's click makes it, then its third click back to newest first.
+    const auto sortBy = [&](int column) {
+        const double time = seconds([&] {
+            emit view->horizontalHeader()->sectionClicked(column);
+            view->viewport()->grab();
+        });
+        emit view->horizontalHeader()->sectionClicked(column);
+        emit view->horizontalHeader()->sectionClicked(column);
+        return time;
+    };
+    const double sortBarcode = sortBy(barcode);
+    const double sortTime = sortBy(grid.columnIndex(u"DATE_TESTED"));
+
     out << "rows " << screen->findChild<RecordGridView*>()->grid().gridRowCount() << Qt::endl;
     out << "open " << open << Qt::endl;
     out << "hide " << hide << Qt::endl;
     out << "show " << show << Qt::endl;
     out << "csv " << csv << Qt::endl;
+    out << "find " << find << Qt::endl;
+    out << "sort_barcode " << sortBarcode << Qt::endl;
+    out << "sort_time " << sortTime << Qt::endl;
+    out << "peak_before_find_mib " << peakBeforeFind << Qt::endl;
     out << "peak_mib " << peakMemoryMiB() << Qt::endl;
     delete screen;
     return 0;

@@ -10,6 +10,7 @@
 #include "record_grid_view.h"
 #include "record_screen.h"
 #include "results_export.h"
+#include "results_find.h"
 #include "results_sheet.h"
 #include "services.h"
 #include "trap.h"
@@ -17,14 +18,20 @@
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QDesktopServices>
+#include <QDialog>
+#include <QDialogButtonBox>
 #include <QDir>
 #include <QFile>
+#include <QFileDialog>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPainter>
 #include <QPainterPath>
+#include <QPdfWriter>
+#include <QPrintPreviewWidget>
 #include <QPrinter>
 #include <QPrinterInfo>
+#include <QPushButton>
 #include <QTemporaryFile>
 #include <QToolBar>
 #include <QToolButton>
@@ -32,6 +39,7 @@
 #include <QVBoxLayout>
 #include <map>
 #include <optional>
+#include <tuple>
 
 namespace kr7 {
 
@@ -236,6 +244,67 @@ QString temporaryWorkbookPath() {
     return file.fileName();
 }
 
+// The page the preview lays the printout on: the default printer's, or a plain PDF page on a
+// computer without a printer, where the preview must still come up.
+std::unique_ptr<QPrinter> previewPrinter(const ExportTargets& targets) {
+    try {
+        return targets.printer();
+    } catch (const Error&) {
+        auto printer = std::make_unique<QPrinter>(QPrinter::HighResolution);
+        printer->setOutputFormat(QPrinter::PdfFormat);
+        return printer;
+    }
+}
+
+// Keeps the page and the rows the preview draws, again at each zoom, for as long as it shows.
+class PreviewDialog : public QDialog {
+  public:
+    PreviewDialog(QWidget* owner, std::unique_ptr<QPrinter> printer, ResultsExport results)
+        : QDialog(owner), printer_(std::move(printer)), results_(std::move(results)) {
+        setObjectName(QStringLiteral("dlg_print_preview"));
+        setWindowTitle(QStringLiteral("Print preview"));
+        setAttribute(Qt::WA_DeleteOnClose);
+        setWindowModality(Qt::WindowModal);
+        auto* preview = new QPrintPreviewWidget(printer_.get(), this);
+        connect(preview, &QPrintPreviewWidget::paintRequested, this, [this](QPrinter* printer) {
+            QPainter painter(printer);
+            printDetails(painter, *printer, results_);
+        });
+        auto* buttons = new QDialogButtonBox(QDialogButtonBox::Close);
+        print_ = buttons->addButton(QStringLiteral("Print"), QDialogButtonBox::ActionRole);
+        print_->setObjectName(QStringLiteral("cmd_print"));
+        connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+        auto* layout = new QVBoxLayout(this);
+        layout->addWidget(preview, 1);
+        layout->addWidget(buttons);
+        resize(700, 800);
+    }
+    QPushButton* printButton() const { return print_; }
+
+  private:
+    std::unique_ptr<QPrinter> printer_;
+    ResultsExport results_;
+    QPushButton* print_;
+};
+
+QString choosePdfFile(QWidget* parent, const QString& suggested) {
+    return QFileDialog::getSaveFileName(parent, QStringLiteral("Save as PDF"), suggested,
+                                        QStringLiteral("PDF documents (*.pdf)"));
+}
+
+void writePdfFile(const QString& path, const ResultsExport& results) {
+    files::writeWhole(path, [&](QIODevice& file) {
+        QPdfWriter writer(&file);
+        writer.setCreator(QStringLiteral("KR7 Data"));
+        writer.setTitle(kResultsHeading);
+        QPainter painter;
+        if (!painter.begin(&writer))
+            throw Error(errnum::FileError, QStringLiteral("The PDF file cannot be written"));
+        printDetails(painter, writer, results);
+        painter.end();
+    });
+}
+
 void writeCsvFile(const QString& path, const ResultsExport& results) {
     files::writeWhole(path, [&](QIODevice& file) { writeCsv(file, results); });
 }
@@ -243,11 +312,13 @@ void writeCsvFile(const QString& path, const ResultsExport& results) {
 } // namespace
 
 ExportTargets desktopExportTargets() {
-    return {defaultPrinter, [](const QUrl& url) { return QDesktopServices::openUrl(url); }};
+    return {defaultPrinter, [](const QUrl& url) { return QDesktopServices::openUrl(url); },
+            choosePdfFile};
 }
 
 grid_samples_all::grid_samples_all(QWidget* owner)
     : QWidget(owner, Qt::Window), CaptionX1_(new QToolBar), ig_samples_all_(new RecordGridView),
+      findBar_(new ResultsFindBar(ig_samples_all_)),
       waitForm_(new frm_Data_Export_Please_Wait(this)), targets_(desktopExportTargets()) {
     setObjectName(QStringLiteral("grid_samples_all"));
     setAttribute(Qt::WA_DeleteOnClose);
@@ -278,11 +349,28 @@ grid_samples_all::grid_samples_all(QWidget* owner)
     const int edge = std::max(1, int(12 / twipsPerPixel(this)));
     inner->setContentsMargins(edge, 0, 0, edge);
     inner->addLayout(filters);
+    inner->addWidget(findBar_);
     inner->addWidget(ig_samples_all_, 1);
+    findBar_->addShortcutsTo(this);
+    findBar_->hide();
+
+    auto* titleBar = new QHBoxLayout;
+    titleBar->addWidget(CaptionX1_);
+    for (const auto& [name, text, run] :
+         {std::tuple{"cmd_print_preview", "Print preview", &grid_samples_all::printPreview},
+          std::tuple{"cmd_save_pdf", "Save as PDF", &grid_samples_all::savePdf}}) {
+        auto* button = new QPushButton(QString::fromLatin1(text));
+        button->setObjectName(QString::fromLatin1(name));
+        button->hide();
+        connect(button, &QPushButton::clicked, this, run);
+        titleBar->addWidget(button);
+        pageButtons_.push_back(button);
+    }
+    titleBar->addStretch();
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(0);
-    layout->addWidget(CaptionX1_);
+    layout->addLayout(titleBar);
     layout->addWidget(content, 1);
     resize(800, 600);
 
@@ -311,6 +399,8 @@ void grid_samples_all::Form_Load() {
                        conv::formatNumber(count, u"#,###") + QStringLiteral(" recs)"));
         sizeToColumns();
         setUpButtons();
+        findBar_->show();
+        ig_samples_all_->setSortable(true);
         for (std::size_t i = 0; i < filterBoxes_.size(); ++i) {
             filterBoxes_[i]->setChecked(true);
             runFilter(filterBoxes_[i], kFilterBoxes[i].types);
@@ -356,6 +446,8 @@ void grid_samples_all::sizeToColumns() {
 }
 
 void grid_samples_all::setUpButtons() {
+    for (QPushButton* button : pageButtons_)
+        button->show();
     const auto buttons = kButtonsByLink.find(spreadsheetLink_);
     if (buttons == kButtonsByLink.end())
         return;
@@ -469,16 +561,19 @@ void grid_samples_all::runAction(const QString& errorName, int rowLimit,
     busy_ = true;
     setEnabled(false);
     waitForm_->start();
-    RecordGridModel& grid = ig_samples_all_->grid();
-    ResultsExport results{
-        grid, rowsToProcess(ig_samples_all_->selectedRows(), grid.gridRowCount(), rowLimit),
-        printTitle_};
+    ResultsExport results = rowsToTake(rowLimit);
     const int total = int(results.rows.size());
     results.rowDone = [this, total](int done) { waitForm_->rowDone(done, total); };
     runOrReport(kScreenName + errorName, [&] { action(results); });
     waitForm_->hide();
     setEnabled(true);
     busy_ = false;
+}
+
+ResultsExport grid_samples_all::rowsToTake(int rowLimit) const {
+    const RecordGridModel& grid = ig_samples_all_->grid();
+    return {grid, rowsToProcess(ig_samples_all_->selectedRows(), grid.listedRows(), rowLimit),
+            printTitle_};
 }
 
 void grid_samples_all::onPrinter(const std::function<void(QPainter&, QPrinter&)>& paint) {
@@ -539,6 +634,27 @@ void grid_samples_all::print_details() {
         onPrinter(
             [&](QPainter& painter, QPrinter& printer) { printDetails(painter, printer, results); });
     });
+}
+
+void grid_samples_all::printPreview() {
+    if (busy_ || ig_samples_all_->grid().gridRowCount() == 0)
+        return;
+    auto* dialog = new PreviewDialog(this, previewPrinter(targets_), rowsToTake(kPrintRowLimit));
+    connect(dialog->printButton(), &QPushButton::clicked, this, &grid_samples_all::print_details);
+    dialog->open();
+}
+
+// The PDF file is written whole or not at all, so a failure leaves no half file behind.
+void grid_samples_all::savePdf() {
+    if (busy_ || ig_samples_all_->grid().gridRowCount() == 0)
+        return;
+    QString suggested = csvFileName_;
+    suggested.replace(suggested.size() - 4, 4, QStringLiteral(".pdf"));
+    const QString path = targets_.pdfFileName(this, suggested);
+    if (path.isEmpty())
+        return;
+    runAction(QStringLiteral("Save_PDF"), kPrintRowLimit,
+              [&](const ResultsExport& results) { writePdfFile(path, results); });
 }
 
 const QString& resultsQuery() {

@@ -8,6 +8,7 @@
 #include <memory>
 
 class QCheckBox;
+class QPushButton;
 class QPainter;
 class QPrinter;
 class QToolBar;
@@ -17,6 +18,7 @@ namespace kr7 {
 
 class RecordGridView;
 class frm_Data_Export_Please_Wait;
+class ResultsFindBar;
 struct ResultsExport;
 
 // Where the exports go: the printer, and the desktop's program for a workbook.
@@ -25,6 +27,8 @@ struct ExportTargets {
     std::function<std::unique_ptr<QPrinter>()> printer;
     // False when no program opens the document.
     std::function<bool(const QUrl&)> openDocument;
+    // The file the user picks for a PDF, starting from `suggested`; empty when they cancel.
+    std::function<QString(QWidget* parent, const QString& suggested)> pdfFileName;
 };
 
 // The system's default printer and the desktop's own programs.
@@ -33,7 +37,8 @@ ExportTargets desktopExportTargets();
 // The results browser: every result of both results tables as they stood when it opened,
 // newest first, read-only. Filters show or hide each kind of record, colours flag results
 // outside their limits and the laboratory system's state, and the tool bar exports the rows
-// to a workbook or a CSV file, or prints them.
+// to a workbook or a CSV file, or prints them. The find bar selects the rows that hold a
+// text or fall in a range of dates, and a click on a column heading sorts by it.
 class grid_samples_all : public QWidget {
     Q_OBJECT
   public:
@@ -46,6 +51,9 @@ class grid_samples_all : public QWidget {
     void ExportGrid(bool print);
     void Export_CSV();
     void print_details();
+    // The plain printout, shown on screen or written to a PDF file the user picks.
+    void printPreview();
+    void savePdf();
 
     void setExportTargets(ExportTargets targets) { targets_ = std::move(targets); }
     const QString& csvFileName() const { return csvFileName_; }
@@ -74,9 +82,12 @@ class grid_samples_all : public QWidget {
                    const std::function<void(const ResultsExport&)>& action);
     void showWorkbook(const ResultsExport& results);
     void onPrinter(const std::function<void(QPainter&, QPrinter&)>& paint);
+    ResultsExport rowsToTake(int rowLimit) const;
 
     QToolBar* CaptionX1_;
     RecordGridView* ig_samples_all_;
+    ResultsFindBar* findBar_;
+    std::vector<QPushButton*> pageButtons_; // the preview's and the PDF's
     std::vector<QCheckBox*> filterBoxes_;
     QPointer<frm_Data_Export_Please_Wait> waitForm_;
     KeyColumns keys_{};

@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <bit>
 #include <cmath>
+#include <numeric>
 
 namespace kr7 {
 
@@ -68,7 +69,151 @@ Value storedForm(const Value& value) {
     }
 }
 
+bool isAscii(std::string_view text) {
+    return std::all_of(text.begin(), text.end(), [](char c) { return (c & 0x80) == 0; });
+}
+
+char asciiLower(char c) {
+    return c >= 'A' && c <= 'Z' ? char(c - 'A' + 'a') : c;
+}
+
+QString qText(std::string_view utf8) {
+    return QString::fromUtf8(utf8.data(), qsizetype(utf8.size()));
+}
+
+// The stored form "yyyy-mm-dd hh:mm:ss" read straight from its digits: the browser's dates
+// are nearly all in it, and a million of them must sort in a moment.
+std::optional<std::int64_t> storedFormStamp(std::string_view text) {
+    static constexpr std::string_view kShape = "dddd-dd-dd dd:dd:dd";
+    if (text.size() != kShape.size())
+        return std::nullopt;
+    std::int64_t stamp = 0;
+    for (std::size_t i = 0; i < kShape.size(); ++i) {
+        const bool digit = text[i] >= '0' && text[i] <= '9';
+        if (kShape[i] == 'd' && !digit)
+            return std::nullopt;
+        if (kShape[i] != 'd' && text[i] != kShape[i])
+            return std::nullopt;
+        if (digit)
+            stamp = stamp * 10 + (text[i] - '0');
+    }
+    return stamp;
+}
+
+std::optional<std::int64_t> dateStamp(std::string_view text) {
+    if (const auto stamp = storedFormStamp(text))
+        return stamp;
+    const auto date = conv::readDate(qText(text));
+    if (!date)
+        return std::nullopt;
+    return date->toString(QStringLiteral("yyyyMMddHHmmss")).toLongLong();
+}
+
+// What a cell sorts by: its kind of value first, then the value.
+bool mayBeNumber(std::string_view text) {
+    const auto first = std::find_if(text.begin(), text.end(), [](char c) { return c != ' '; });
+    return first != text.end() &&
+           ((*first >= '0' && *first <= '9') || *first == '-' || *first == '+' || *first == '.');
+}
+
+// The keys of one sort, sixteen bytes a row as a million rows make a million of them: a
+// number, or a text by its place in the grid's blocks. A text beyond plain ASCII is decoded
+// once here rather than at each of the twenty million comparisons of a million rows.
+class SortKeys {
+  public:
+    explicit SortKeys(std::size_t rows) : keys_(rows) {}
+
+    void setNumber(std::size_t row, double number) {
+        keys_[row].rank = Number;
+        keys_[row].number = number;
+    }
+
+    void setText(std::size_t row, std::string_view text, bool dates) {
+        if (text.empty())
+            return;
+        if (dates)
+            if (const auto stamp = dateStamp(text))
+                return setNumber(row, double(*stamp));
+        if (mayBeNumber(text))
+            if (const QString number = qText(text); conv::isNumeric(number))
+                return setNumber(row, conv::leadingNumber(number));
+        Key& key = keys_[row];
+        key.rank = Text;
+        key.ascii = isAscii(text);
+        key.length = std::uint32_t(text.size());
+        if (key.ascii) {
+            key.characters = text.data();
+        } else {
+            key.unicode = unicode_.size();
+            unicode_.push_back(qText(text));
+        }
+    }
+
+    // Whether row a lists before row b: empty cells last, the others in `direction`.
+    bool before(int a, int b, int direction) const {
+        const Key& x = keys_[std::size_t(a)];
+        const Key& y = keys_[std::size_t(b)];
+        if (x.rank == Empty || y.rank == Empty)
+            return x.rank < y.rank;
+        return compare(x, y) * direction < 0;
+    }
+
+  private:
+    enum Rank : std::uint8_t { Number, Text, Empty };
+    struct Key {
+        Rank rank = Empty;
+        bool ascii = true;
+        std::uint32_t length = 0;
+        union {
+            double number = 0;
+            const char* characters;
+            std::size_t unicode;
+        };
+    };
+
+    // Numbers before texts; texts ignoring case, plain ASCII folded by hand as Qt folds it.
+    int compare(const Key& a, const Key& b) const {
+        if (a.rank != b.rank)
+            return a.rank < b.rank ? -1 : 1;
+        if (a.rank == Number)
+            return a.number < b.number ? -1 : (a.number > b.number ? 1 : 0);
+        if (!a.ascii && !b.ascii)
+            return QStringView(unicode_[a.unicode])
+                .compare(unicode_[b.unicode], Qt::CaseInsensitive);
+        if (!a.ascii)
+            return QStringView(unicode_[a.unicode])
+                .compare(QLatin1StringView(b.characters, b.length), Qt::CaseInsensitive);
+        if (!b.ascii)
+            return -QStringView(unicode_[b.unicode])
+                        .compare(QLatin1StringView(a.characters, a.length), Qt::CaseInsensitive);
+        const std::uint32_t n = std::min(a.length, b.length);
+        for (std::uint32_t i = 0; i < n; ++i)
+            if (const char p = asciiLower(a.characters[i]), q = asciiLower(b.characters[i]); p != q)
+                return p < q ? -1 : 1;
+        return a.length < b.length ? -1 : (a.length > b.length ? 1 : 0);
+    }
+
+    std::vector<Key> keys_;
+    std::vector<QString> unicode_;
+};
+
 } // namespace
+
+TextSearch::TextSearch(const QString& text) : text_(text) {
+    const QByteArray utf8 = text.toUtf8();
+    if (isAscii({utf8.constData(), std::size_t(utf8.size())}))
+        for (const char c : utf8)
+            ascii_ += asciiLower(c);
+}
+
+bool TextSearch::foundIn(std::string_view utf8) const {
+    if (text_.isEmpty())
+        return true;
+    if (!ascii_.empty() && isAscii(utf8))
+        return std::search(utf8.begin(), utf8.end(), ascii_.begin(), ascii_.end(),
+                           [](char x, char y) { return asciiLower(x) == y; }) != utf8.end();
+    return foundIn(qText(utf8));
+}
 
 RecordGridModel::RecordGridModel(QObject* parent) : QAbstractTableModel(parent) {}
 
@@ -172,6 +317,7 @@ void RecordGridModel::dropRows() {
     rowTotal_ = 0;
     hidden_.clear();
     hiddenCount_ = 0;
+    order_.clear();
     visibleRowsStale_ = true;
 }
 
@@ -280,6 +426,11 @@ void RecordGridModel::removeGridRow(int row) {
         hiddenCount_ -= hidden_[std::size_t(row)] ? 1 : 0;
         hidden_.erase(hidden_.begin() + row);
     }
+    if (!order_.empty()) {
+        order_.erase(std::find(order_.begin(), order_.end(), row));
+        for (int& listed : order_)
+            listed -= listed > row ? 1 : 0;
+    }
     --rowTotal_;
     visibleRowsStale_ = true;
     if (announce)
@@ -331,11 +482,15 @@ void RecordGridModel::setRowVisible(int row, bool visible) {
 const std::vector<int>& RecordGridModel::visibleRows() const {
     if (visibleRowsStale_) {
         visibleRows_.clear();
-        if (hiddenCount_ > 0) {
+        viewRows_.clear();
+        if (!isIdentityView()) {
+            viewRows_.assign(std::size_t(rowTotal_), -1);
             visibleRows_.reserve(std::size_t(rowTotal_ - hiddenCount_));
-            for (int row = 0; row < rowTotal_; ++row)
-                if (!hidden_[std::size_t(row)])
+            for (const int row : listedRows())
+                if (isRowVisible(row)) {
+                    viewRows_[std::size_t(row)] = int(visibleRows_.size());
                     visibleRows_.push_back(row);
+                }
         }
         visibleRowsStale_ = false;
     }
@@ -345,16 +500,75 @@ const std::vector<int>& RecordGridModel::visibleRows() const {
 int RecordGridModel::viewRowOf(int gridRow) const {
     if (gridRow < 0 || gridRow >= rowTotal_ || !isRowVisible(gridRow))
         return -1;
-    if (hiddenCount_ == 0)
+    if (isIdentityView())
         return gridRow;
-    const auto& rows = visibleRows();
-    return int(std::lower_bound(rows.begin(), rows.end(), gridRow) - rows.begin());
+    visibleRows();
+    return viewRows_[std::size_t(gridRow)];
 }
 
 int RecordGridModel::gridRowOf(int viewRow) const {
     if (viewRow < 0 || viewRow >= rowCount())
         return -1;
-    return hiddenCount_ == 0 ? viewRow : visibleRows()[std::size_t(viewRow)];
+    return isIdentityView() ? viewRow : visibleRows()[std::size_t(viewRow)];
+}
+
+std::vector<int> RecordGridModel::listedRows() const {
+    if (!order_.empty())
+        return order_;
+    std::vector<int> rows(static_cast<std::size_t>(rowTotal_));
+    std::iota(rows.begin(), rows.end(), 0);
+    return rows;
+}
+
+void RecordGridModel::sortBy(int column, Qt::SortOrder order) {
+    const Cells& cells = columns_[std::size_t(column)];
+    const bool dates = cells.definition.style.pattern == kDatePattern;
+    SortKeys keys(static_cast<std::size_t>(rowTotal_));
+    for (std::size_t row = 0; row < std::size_t(rowTotal_); ++row) {
+        const std::uint64_t payload = cells.payloads[row];
+        switch (cells.kinds[row]) {
+        case CellKind::Whole:
+            keys.setNumber(row, double(std::bit_cast<std::int64_t>(payload)));
+            break;
+        case CellKind::Floating:
+            keys.setNumber(row, std::bit_cast<double>(payload));
+            break;
+        case CellKind::Text:
+            keys.setText(row, textAt(payload), dates);
+            break;
+        case CellKind::Null:
+            break;
+        }
+    }
+    const int direction = order == Qt::AscendingOrder ? 1 : -1;
+    change([&] {
+        order_.resize(std::size_t(rowTotal_));
+        std::iota(order_.begin(), order_.end(), 0);
+        std::stable_sort(order_.begin(), order_.end(),
+                         [&](int a, int b) { return keys.before(a, b, direction); });
+        visibleRowsStale_ = true;
+    });
+}
+
+void RecordGridModel::clearSort() {
+    change([&] {
+        order_.clear();
+        visibleRowsStale_ = true;
+    });
+}
+
+bool RecordGridModel::cellContains(int row, int column, const TextSearch& search) const {
+    const Cells& cells = columns_[std::size_t(column)];
+    if (cells.kinds[std::size_t(row)] == CellKind::Text)
+        return search.foundIn(textAt(cells.payloads[std::size_t(row)]));
+    return search.foundIn(cellText(row, column));
+}
+
+std::optional<std::int64_t> RecordGridModel::cellDateStamp(int row, int column) const {
+    const Cells& cells = columns_[std::size_t(column)];
+    if (cells.kinds[std::size_t(row)] != CellKind::Text)
+        return std::nullopt;
+    return dateStamp(textAt(cells.payloads[std::size_t(row)]));
 }
 
 bool RecordGridModel::isCell(const QModelIndex& index) const {
@@ -381,7 +595,7 @@ CellLook RecordGridModel::lookOf(int row, int column) const {
 int RecordGridModel::rowCount(const QModelIndex& parent) const {
     if (parent.isValid())
         return 0;
-    return hiddenCount_ == 0 ? rowTotal_ : int(visibleRows().size());
+    return isIdentityView() ? rowTotal_ : int(visibleRows().size());
 }
 
 int RecordGridModel::columnCount(const QModelIndex& parent) const {

@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <functional>
 #include <optional>
+#include <string>
 #include <string_view>
 #include <vector>
 
@@ -45,6 +46,19 @@ struct CellLook {
     QString text;
     QColor background;
     QColor foreground;
+};
+
+// A text looked for in cells, ignoring case, taken literally.
+class TextSearch {
+  public:
+    explicit TextSearch(const QString& text);
+    bool isEmpty() const { return text_.isEmpty(); }
+    bool foundIn(std::string_view utf8) const;
+    bool foundIn(const QString& text) const { return text.contains(text_, Qt::CaseInsensitive); }
+
+  private:
+    QString text_;
+    std::string ascii_; // folded to lower case; empty when the text is not plain ASCII
 };
 
 // The rows of a query, kept column by column so that a million rows of eighteen fields stay
@@ -101,6 +115,21 @@ class RecordGridModel : public QAbstractTableModel {
     // Stores a value in its stored form (dates as text, Yes/No as 0/1).
     void setCellValue(int row, int column, const Value& value);
 
+    // Orders the rows by the column's values, the original order among equal ones: numbers
+    // (number texts too) as numbers, dates as dates, texts ignoring case, empty cells last in
+    // either direction. The cells stay where they are; only the listing order changes.
+    void sortBy(int column, Qt::SortOrder order);
+    // Back to the order the rows were filled in.
+    void clearSort();
+    // Every grid row, hidden ones included, in the order the grid lists them.
+    std::vector<int> listedRows() const;
+
+    // True when the cell's text holds the search's text, ignoring case.
+    bool cellContains(int row, int column, const TextSearch& search) const;
+    // The date of a cell in a date column as yyyymmddhhmmss, so that dates compare as
+    // numbers; nothing for an empty cell or one that is no date.
+    std::optional<std::int64_t> cellDateStamp(int row, int column) const;
+
     bool isRowVisible(int row) const;
     void setRowVisible(int row, bool visible);
     // Between grid rows and the rows the view shows; -1 for a hidden row.
@@ -140,6 +169,7 @@ class RecordGridModel : public QAbstractTableModel {
     std::uint64_t storeText(std::string_view utf8);
     std::string_view textAt(std::uint64_t payload) const;
     bool isCell(const QModelIndex& index) const;
+    bool isIdentityView() const { return hiddenCount_ == 0 && order_.empty(); }
     CellLook lookOf(int row, int column) const;
     bool isChecked(int row, int column) const;
     const std::vector<int>& visibleRows() const;
@@ -150,7 +180,9 @@ class RecordGridModel : public QAbstractTableModel {
     std::vector<std::vector<char>> textBlocks_;
     int rowTotal_ = 0;
     std::vector<bool> hidden_;             // empty while no row was ever hidden
-    mutable std::vector<int> visibleRows_; // grid rows in view order, while some are hidden
+    std::vector<int> order_;               // grid rows in listing order, empty while unsorted
+    mutable std::vector<int> visibleRows_; // grid rows in view order, while sorted or hidden
+    mutable std::vector<int> viewRows_;    // and the other way round, -1 for a hidden row
     mutable bool visibleRowsStale_ = false;
     int hiddenCount_ = 0;
     bool redraw_ = true;

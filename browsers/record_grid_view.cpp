@@ -6,6 +6,7 @@
 #include <QScrollBar>
 #include <QStyledItemDelegate>
 #include <QToolTip>
+#include <algorithm>
 
 namespace kr7 {
 
@@ -107,6 +108,61 @@ std::vector<int> RecordGridView::selectedRows() const {
         if (selected[std::size_t(viewRow)])
             rows.push_back(model_->gridRowOf(viewRow));
     return rows;
+}
+
+void RecordGridView::setSortable(bool sortable) {
+    horizontalHeader()->setSectionsClickable(sortable);
+    horizontalHeader()->setSortIndicatorShown(sortable);
+    horizontalHeader()->setSortIndicator(-1, Qt::AscendingOrder);
+    disconnect(horizontalHeader(), &QHeaderView::sectionClicked, this, nullptr);
+    if (sortable)
+        connect(horizontalHeader(), &QHeaderView::sectionClicked, this,
+                &RecordGridView::sortOnClick);
+}
+
+void RecordGridView::sortOnClick(int column) {
+    if (column != sortColumn_) {
+        sortColumn_ = column;
+        sortOrder_ = Qt::AscendingOrder;
+    } else if (sortOrder_ == Qt::AscendingOrder) {
+        sortOrder_ = Qt::DescendingOrder;
+    } else {
+        sortColumn_ = -1;
+    }
+    const std::vector<int> selected = selectedRows();
+    const int current = currentRow();
+    const int currentColumn = this->currentColumn();
+    if (sortColumn_ < 0)
+        model_->clearSort();
+    else
+        model_->sortBy(sortColumn_, sortOrder_);
+    horizontalHeader()->setSortIndicator(sortColumn_, sortOrder_);
+    selectRows(selected);
+    if (const QModelIndex index = model_->index(model_->viewRowOf(current), currentColumn);
+        index.isValid()) {
+        selectionModel()->setCurrentIndex(index, QItemSelectionModel::NoUpdate);
+        scrollTo(index);
+    }
+}
+
+// One selection range per run of neighbouring rows, so that half a million rows selected
+// in the order they show is one range, not half a million.
+void RecordGridView::selectRows(const std::vector<int>& rows) {
+    std::vector<int> viewRows;
+    for (const int row : rows)
+        if (const int viewRow = model_->viewRowOf(row); viewRow >= 0)
+            viewRows.push_back(viewRow);
+    std::sort(viewRows.begin(), viewRows.end());
+    QItemSelection selection;
+    for (std::size_t i = 0; i < viewRows.size();) {
+        std::size_t end = i + 1;
+        while (end < viewRows.size() && viewRows[end] == viewRows[end - 1] + 1)
+            ++end;
+        selection.select(model_->index(viewRows[i], 0), model_->index(viewRows[end - 1], 0));
+        i = end;
+    }
+    selectionModel()->select(selection,
+                             QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
 }
 
 int RecordGridView::heightForRows(int rows) const {

@@ -29,13 +29,24 @@ class RecordGridView : public QTableView {
     void setCurrentCell(int row, int column);
     // The grid rows with a selected cell, in grid order.
     std::vector<int> selectedRows() const;
+    // Selects exactly these grid rows, whole, those of them that show.
+    void selectRows(const std::vector<int>& rows);
+    // A click on a column heading sorts by that column, a second reverses the order and a
+    // third goes back to the order the rows were filled in; the heading shows the arrow. The
+    // selected rows and the current one stay so.
+    void setSortable(bool sortable);
+    // The column the rows are sorted by, -1 for none.
+    int sortColumn() const { return sortColumn_; }
     // The height that shows the column titles and that many rows without scrolling.
     int heightForRows(int rows) const;
 
   private:
     void applyColumnLayout();
+    void sortOnClick(int column);
 
     RecordGridModel* model_;
+    int sortColumn_ = -1;
+    Qt::SortOrder sortOrder_ = Qt::AscendingOrder;
 };
 
 } // namespace kr7

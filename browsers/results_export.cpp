@@ -128,12 +128,9 @@ class CharacterLines {
 
 } // namespace
 
-std::vector<int> rowsToProcess(std::vector<int> selected, int gridRows, int limit) {
-    if (selected.empty()) {
-        selected.resize(std::size_t(std::max(0, gridRows)));
-        for (int row = 0; row < gridRows; ++row)
-            selected[std::size_t(row)] = row;
-    }
+std::vector<int> rowsToProcess(std::vector<int> selected, std::vector<int> listed, int limit) {
+    if (selected.empty())
+        selected = std::move(listed);
     if (int(selected.size()) > limit)
         selected.resize(std::size_t(limit));
     return selected;

@@ -31,8 +31,8 @@ struct ResultsExport {
     std::function<void(int done)> rowDone = [](int) {};
 };
 
-// The selected rows, or every row when none is selected; at most `limit` of them.
-std::vector<int> rowsToProcess(std::vector<int> selected, int gridRows, int limit);
+// The selected rows, or else every row as the grid lists them; at most `limit` of them.
+std::vector<int> rowsToProcess(std::vector<int> selected, std::vector<int> listed, int limit);
 
 // The CSV file: the two heading lines, an empty line, the titles, then one line per row
 // (hidden rows included) of barcode, first result, time, runtime and system notes.
