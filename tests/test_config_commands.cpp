@@ -109,22 +109,17 @@ class TestConfigCommands : public QObject {
         QTest::addColumn<QString>("key");
         QTest::addColumn<QString>("dateField");
         QTest::addColumn<QString>("hoursField");
-        QTest::newRow("CHECK") << "cmd_last_Check_date_now"
-                               << "PI_16"
-                               << "txt_last_Check_date"
-                               << "txt_hours_since_last_CHECK";
-        QTest::newRow("calibration") << "cmd_last_Calibration_date_now"
-                                     << "PI_14"
-                                     << "txt_last_Calibration_date"
-                                     << "txt_calibration_hours_since_last";
-        QTest::newRow("maintenance") << "cmd_date_last_maintenance_now"
-                                     << "PI_62"
-                                     << "txt_date_last_maintenance"
-                                     << "txt_Maintenance_hours_since_last";
-        QTest::newRow("wash additive") << "cmd_Wash_Add_Date_Now"
-                                       << "PI_65"
-                                       << "txt_Wash_Add_Date"
-                                       << "";
+        const auto row = [](const char* button, const char* key, const char* date,
+                            const char* hours) {
+            QTest::newRow(button) << button << key << date << hours;
+        };
+        row("cmd_last_Check_date_now", "PI_16", "txt_last_Check_date",
+            "txt_hours_since_last_CHECK");
+        row("cmd_last_Calibration_date_now", "PI_14", "txt_last_Calibration_date",
+            "txt_calibration_hours_since_last");
+        row("cmd_date_last_maintenance_now", "PI_62", "txt_date_last_maintenance",
+            "txt_Maintenance_hours_since_last");
+        row("cmd_Wash_Add_Date_Now", "PI_65", "txt_Wash_Add_Date", "");
     }
     void setToNowStampsTheDate() {
         QFETCH(QString, button);

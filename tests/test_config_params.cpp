@@ -77,12 +77,8 @@ class TestConfigParams : public QObject {
     void barcodeLettersAreWrittenAsTyped_data() {
         QTest::addColumn<QString>("typed");
         QTest::addColumn<QString>("hex");
-        QTest::newRow("letters") << "AB"
-                                 << "4142";
-        QTest::newRow("empty") << ""
-                               << "0000";
-        QTest::newRow("digits") << "12"
-                                << "000C";
+        QTest::newRow("letters") << QStringLiteral("AB") << "4142";
+        QTest::newRow("digits") << QStringLiteral("12") << "000C";
     }
     void barcodeLettersAreWrittenAsTyped() {
         QFETCH(QString, typed);

@@ -58,8 +58,8 @@ class TestGridCalibrants : public QObject {
     }
 
     void open() {
-        screen = openCalibrantRecords(nullptr);
-        QTRY_COMPARE(QApplication::activeWindow(), screen);
+        screen = test::activated(openCalibrantRecords(nullptr));
+        QVERIFY(screen);
     }
 
     void typeDips(int row, const QString& text) {
@@ -81,7 +81,6 @@ class TestGridCalibrants : public QObject {
         QTest::addColumn<int>("tubes");
         QTest::addColumn<QString>("caption");
         QTest::newRow("none") << 0 << "There are no calibration data records on file";
-        QTest::newRow("two") << 2 << "Calibration Data records (2 recs)";
         QTest::newRow("thousands") << 1234 << "Calibration Data records (1,234 recs)";
     }
 
@@ -94,25 +93,12 @@ class TestGridCalibrants : public QObject {
         QCOMPARE(grid()->grid().gridRowCount(), tubes);
     }
 
-    void rowsShowTheTubesInTheirFormats() {
-        setTubes(*fx);
-        open();
-        const QStringList titles = {"Barcode",  "Last Updated", "Date filled",
-                                    "No. dips", "Drained",      "Date drained"};
-        for (int c = 0; c < titles.size(); ++c)
-            QCOMPARE(grid()->grid().headerData(c, Qt::Horizontal).toString(), titles[c]);
-        QCOMPARE(grid()->grid().cellText(0, column("CD_03")), QStringLiteral("02/02/26 09:00"));
-        QCOMPARE(grid()->grid().cellText(1, column("CD_10")), QStringLiteral("03/02/26 09:00"));
-        QCOMPARE(grid()->grid().cellText(0, column("CD_09")), QStringLiteral("5"));
-    }
-
     void onlyDipsAndDrainedTakeAnEdit_data() {
         QTest::addColumn<QString>("key");
         QTest::addColumn<bool>("editable");
-        for (const char* key : {"CD_02", "CD_03", "CD_04", "CD_10"})
-            QTest::newRow(key) << key << false;
-        QTest::newRow("CD_09") << "CD_09" << true;
-        QTest::newRow("CD_07") << "CD_07" << true;
+        QTest::newRow("barcode") << QStringLiteral("CD_02") << false;
+        QTest::newRow("dips") << QStringLiteral("CD_09") << true;
+        QTest::newRow("drained") << QStringLiteral("CD_07") << true;
     }
 
     void onlyDipsAndDrainedTakeAnEdit() {
@@ -155,9 +141,9 @@ class TestGridCalibrants : public QObject {
         QTest::addColumn<QString>("typed");
         QTest::addColumn<qint64>("stored");
         QTest::addColumn<int>("writes");
-        QTest::newRow("same") << "5" << qint64(5) << 0;
-        QTest::newRow("changed") << "7" << qint64(7) << 1;
-        QTest::newRow("not a number") << "abc" << qint64(5) << 0;
+        QTest::newRow("same") << QStringLiteral("5") << qint64(5) << 0;
+        QTest::newRow("changed") << QStringLiteral("7") << qint64(7) << 1;
+        QTest::newRow("not a number") << QStringLiteral("abc") << qint64(5) << 0;
     }
 
     void dipsAreWrittenOnlyWhenAValidChange() {

@@ -65,17 +65,13 @@ class TestGridModel : public QObject {
         QCOMPARE(grid.columnCount(), 4);
     }
 
+    // The patterns themselves are the conversions'; here what the grid adds around them.
     void displayPatterns_data() {
         QTest::addColumn<QString>("pattern");
         QTest::addColumn<Value>("stored");
         QTest::addColumn<QString>("shown");
         QTest::newRow("whole as is") << "" << Value::whole(-7) << "-7";
-        QTest::newRow("floating as is") << "" << Value::floating(2.25) << "2.25";
         QTest::newRow("null") << "0.00" << Value::null() << "";
-        QTest::newRow("0") << "0" << Value::floating(2.5) << "3";
-        QTest::newRow("0.000") << "0.000" << Value::whole(2) << "2.000";
-        QTest::newRow("percent") << "0%" << Value::floating(0.2) << "20%";
-        QTest::newRow("thousands") << "#,###" << Value::whole(1234567) << "1,234,567";
         QTest::newRow("text under a number pattern") << "0" << Value::text("n/a") << "n/a";
         QTest::newRow("stored date")
             << "dd/mm/yy hh:mm" << Value::text("2026-03-05 10:30:00") << "05/03/26 10:30";

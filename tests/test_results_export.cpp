@@ -164,7 +164,7 @@ class TestResultsExport : public QObject {
     void cleanup() {
         for (const QString& path : opened)
             QFile::remove(path);
-        test::closeAllWindows();
+        test::deleteTopLevelWindows();
         fx.reset();
     }
 

@@ -9,8 +9,10 @@
 #include "services.h"
 
 #include <QApplication>
+#include <QClipboard>
 #include <QFile>
 #include <QPointer>
+#include <QTabWidget>
 
 namespace kr7::test {
 
@@ -61,6 +63,31 @@ void deleteTopLevelWindows() {
         windows << w;
     for (const QPointer<QWidget>& w : windows)
         delete w.data();
+}
+
+bool focusOn(QWidget* control) {
+    for (QTabWidget* tabs : control->window()->findChildren<QTabWidget*>())
+        for (int i = 0; i < tabs->count(); ++i)
+            if (tabs->widget(i)->isAncestorOf(control))
+                tabs->setCurrentIndex(i);
+    control->setFocus(Qt::MouseFocusReason);
+    return QTest::qWaitFor([control] { return control->hasFocus(); });
+}
+
+QString focusedName() {
+    return QApplication::focusWidget() ? QApplication::focusWidget()->objectName() : QString();
+}
+
+void retype(QLineEdit* field, const QString& text) {
+    QTest::keyClick(field, Qt::Key_A, Qt::ControlModifier);
+    QTest::keyClick(field, Qt::Key_Backspace);
+    QTest::keyClicks(field, text);
+}
+
+void pasteOver(QWidget* field, const QString& text) {
+    QApplication::clipboard()->setText(text);
+    QTest::keyClick(field, Qt::Key_A, Qt::ControlModifier);
+    QTest::keyClick(field, Qt::Key_V, Qt::ControlModifier);
 }
 
 QDateTime at(int year, int month, int day, int hour, int minute, int second) {
