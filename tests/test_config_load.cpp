@@ -58,25 +58,6 @@ class TestConfigLoad : public QObject {
         QVERIFY(fx.prompter.prompts.empty());
     }
 
-    void hoursSinceCountsHourBoundaries_data() {
-        QTest::addColumn<QString>("stored");
-        QTest::addColumn<QString>("shown");
-        QTest::newRow("10:59 to 11:01") << QStringLiteral("'2026-03-05 10:59:00'") << "1";
-        QTest::newRow("empty date") << QStringLiteral("NULL") << "";
-    }
-    void hoursSinceCountsHourBoundaries() {
-        QFETCH(QString, stored);
-        QFETCH(QString, shown);
-        test::Fixture fx;
-        fx.clock.set(test::at(2026, 3, 5, 11, 1));
-        fx.exec(
-            QStringLiteral("UPDATE T_PIC_list SET PI_16 = %1, PI_14 = %1, PI_62 = %1").arg(stored));
-        frm_config* screen = test::openConfig();
-        for (const char* field : {"txt_hours_since_last_CHECK", "txt_calibration_hours_since_last",
-                                  "txt_Maintenance_hours_since_last"})
-            QCOMPARE(test::control(screen, field)->text(), shown);
-    }
-
     void checkBoxes_data() {
         QTest::addColumn<QString>("box");
         QTest::addColumn<QString>("update");
@@ -96,16 +77,6 @@ class TestConfigLoad : public QObject {
         fx.exec(update);
         frm_config* screen = test::openConfig();
         QCOMPARE(test::control<QCheckBox>(screen, box)->isChecked(), ticked);
-    }
-
-    void switchWordTicksExactlyItsBits() {
-        test::Fixture fx;
-        fx.exec(QStringLiteral("UPDATE T_PIC_Params SET PIC_03 = '17' WHERE PIC_01 = 80"));
-        frm_config* screen = test::openConfig();
-        for (int i = 0; i < 8; ++i)
-            QCOMPARE(test::control<QCheckBox>(screen, QStringLiteral("Check_box(%1)").arg(i))
-                         ->isChecked(),
-                     i <= 1);
     }
 
     void spreadsheetChoice_data() {

@@ -74,31 +74,6 @@ class TestConfigParams : public QObject {
         }
     }
 
-    void barcodeLettersAreWrittenAsTyped_data() {
-        QTest::addColumn<QString>("typed");
-        QTest::addColumn<QString>("hex");
-        QTest::newRow("letters") << QStringLiteral("AB") << "4142";
-        QTest::newRow("digits") << QStringLiteral("12") << "000C";
-    }
-    void barcodeLettersAreWrittenAsTyped() {
-        QFETCH(QString, typed);
-        QFETCH(QString, hex);
-        test::Fixture fx;
-        frm_config* screen = test::openActiveConfig();
-        QVERIFY(screen);
-        screen->Show_status_text(QStringLiteral("earlier"));
-        QLineEdit* field = test::control(screen, QStringLiteral("txt_params(30)"));
-        QVERIFY(test::focusOn(field));
-        QCOMPARE(test::promptLine(screen), QString());
-        test::retype(field, typed);
-        QTest::keyClick(field, Qt::Key_Return);
-        QCOMPARE(field->text(), typed);
-        QCOMPARE(stored(fx, 30), typed);
-        QCOMPARE(
-            fx.query(QStringLiteral("SELECT PIC_04 FROM T_PIC_Params WHERE PIC_01 = 30")).toText(),
-            hex);
-    }
-
     // The word is read at each press, so a bit another program set since the load stays.
     void switchBitsWriteTheWord_data() {
         QTest::addColumn<int>("atLoad");

@@ -1,8 +1,7 @@
-// The record grid model: filling from a query, display patterns, hidden rows, selection,
-// the edit hooks, and Qt's own model checks.
+// The record grid model: filling from a query, display patterns, hidden rows and Qt's own
+// model checks. Selection, edits and the look hook are tested through the screens.
 
 #include "record_grid_model.h"
-#include "record_grid_view.h"
 #include "sqlite_db.h"
 #include "test_support.h"
 
@@ -90,16 +89,6 @@ class TestGridModel : public QObject {
         QCOMPARE(grid.data(grid.index(0, 0)).toString(), shown);
     }
 
-    void checkBoxCellsShowAStateAndNoText() {
-        auto db = memoryDatabase(2);
-        RecordGridModel grid;
-        grid.addColumn({QStringLiteral("a"), QStringLiteral("A"), 40, true, {.checkBox = true}});
-        fillAll(grid, db);
-        QCOMPARE(grid.data(grid.index(0, 0), Qt::CheckStateRole), QVariant(Qt::Unchecked));
-        QCOMPARE(grid.data(grid.index(1, 0), Qt::CheckStateRole), QVariant(Qt::Checked));
-        QVERIFY(!grid.data(grid.index(1, 0)).isValid());
-    }
-
     void hiddenRowsLeaveTheViewAndKeepTheirGridNumbers() {
         auto db = memoryDatabase(6);
         RecordGridModel grid;
@@ -122,73 +111,6 @@ class TestGridModel : public QObject {
         QCOMPARE(viewColumn(grid, 0), (QStringList{"0", "5"}));
         grid.setRowVisible(3, true); // was row 4
         QCOMPARE(viewColumn(grid, 0), (QStringList{"0", "4", "5"}));
-    }
-
-    void selectedRowsComeInGridOrder() {
-        auto db = memoryDatabase(6);
-        RecordGridView view;
-        RecordGridModel& grid = view.grid();
-        fillAll(grid, db);
-        grid.setRowVisible(2, false);
-        auto* selection = view.selectionModel();
-        selection->select(grid.index(grid.viewRowOf(5), 1), QItemSelectionModel::Select);
-        selection->select(grid.index(grid.viewRowOf(1), 0), QItemSelectionModel::Select);
-        selection->select(grid.index(grid.viewRowOf(3), 2), QItemSelectionModel::Select);
-        QCOMPARE(view.selectedRows(), (std::vector<int>{1, 3, 5}));
-        view.setCurrentCell(4, 1);
-        QCOMPARE(view.currentRow(), 4);
-        QCOMPARE(view.selectedRows(), (std::vector<int>{4}));
-        view.setCurrentCell(2, 1); // hidden: nothing changes
-        QCOMPARE(view.currentRow(), 4);
-    }
-
-    void editsPassTheRequestAndTheCommitHook_data() {
-        QTest::addColumn<bool>("allowed");
-        QTest::addColumn<bool>("accepted");
-        QTest::addColumn<QString>("shown");
-        QTest::newRow("refused request") << false << true << "r2";
-        QTest::newRow("refused commit") << true << false << "r2";
-        QTest::newRow("committed") << true << true << "NEW";
-    }
-
-    void editsPassTheRequestAndTheCommitHook() {
-        QFETCH(bool, allowed);
-        QFETCH(bool, accepted);
-        QFETCH(QString, shown);
-        auto db = memoryDatabase(3);
-        RecordGridModel grid;
-        fillAll(grid, db);
-        grid.setEditRequest([&](int, int column) { return allowed && column == 1; });
-        std::vector<Value> committed;
-        grid.setBeforeCommit([&](int row, int, const Value& v) -> std::optional<Value> {
-            committed.push_back(v);
-            return accepted && row == 2 ? std::optional(Value::text(v.asText().toUpper()))
-                                        : std::nullopt;
-        });
-        QCOMPARE(bool(grid.flags(grid.index(2, 1)) & Qt::ItemIsEditable), allowed);
-        QVERIFY(!(grid.flags(grid.index(2, 0)) & Qt::ItemIsEditable));
-        QCOMPARE(grid.setData(grid.index(2, 1), QStringLiteral("new")), allowed && accepted);
-        QCOMPARE(committed.size(), allowed ? 1u : 0u);
-        QCOMPARE(grid.cellText(2, 1), shown);
-    }
-
-    void lookHookSetsTextAndColours() {
-        auto db = memoryDatabase(3);
-        RecordGridModel grid;
-        grid.addColumn(
-            {QStringLiteral("b"), QStringLiteral("B"), 40, true, {.background = Qt::green}});
-        fillAll(grid, db);
-        grid.setLookHook([](int row, int, CellLook& look) {
-            if (row == 1) {
-                look.text = QStringLiteral("(none)");
-                look.background = Qt::red;
-            }
-        });
-        QCOMPARE(grid.data(grid.index(1, 0)).toString(), QStringLiteral("(none)"));
-        QCOMPARE(grid.data(grid.index(1, 0), Qt::BackgroundRole).value<QColor>(), QColor(Qt::red));
-        QCOMPARE(grid.data(grid.index(0, 0), Qt::BackgroundRole).value<QColor>(),
-                 QColor(Qt::green));
-        QCOMPARE(grid.cellText(1, 0), QString()); // the hook changes the look, not the cell
     }
 
     void passesQtsModelChecks() {

@@ -29,33 +29,44 @@ class TestLabelConfig : public QObject {
     Q_OBJECT
 
   private slots:
+    // Left by Tab, by closing the screen, or by Tab after Esc put back the text on entry.
     void leavingWritesTheFieldAndTheCopiesOfItsCycle_data() {
         QTest::addColumn<QString>("cycles"); // PI_48, PI_50, PI_52
         QTest::addColumn<QString>("name");
         QTest::addColumn<QString>("typed");
+        QTest::addColumn<QString>("leave");
         QTest::addColumn<QString>("stored");
         QTest::addColumn<QStringList>("writes");
         const auto row = [](const char* name, const char* cycles, const char* field,
-                            const char* typed, const char* stored, const QStringList& writes) {
-            QTest::newRow(name) << cycles << field << typed << stored << writes;
+                            const char* typed, const char* leave, const char* stored,
+                            const QStringList& writes) {
+            QTest::newRow(name) << cycles << field << typed << leave << stored << writes;
         };
-        row("cycle 2 wash label", "2 1 2", "txt_label(34)", "NEW", "NEW",
+        row("cycle 2 wash label", "2 1 2", "txt_label(34)", "NEW", "tab", "NEW",
             {"slot 34 LN_03", "slot 30 LN_03", "slot 24 LN_03"});
-        row("cycle 1 wash label, post-test only", "2 1 2", "txt_label(33)", "NEW", "NEW",
+        row("cycle 1 wash label, post-test only", "2 1 2", "txt_label(33)", "NEW", "tab", "NEW",
             {"slot 33 LN_03", "slot 28 LN_03"});
-        row("action label", "1 1 1", "txt_label(6)", "NEW", "NEW", {"slot 6 LN_03"});
-        row("copy slot itself", "1 1 1", "txt_label(30)", "NEW", "NEW", {"slot 30 LN_03"});
-        row("cycle 5 dry time, every moment", "5 5 5", "txt_dry_time(4)", "7", "7",
+        row("action label", "1 1 1", "txt_label(6)", "NEW", "tab", "NEW", {"slot 6 LN_03"});
+        row("copy slot itself", "1 1 1", "txt_label(30)", "NEW", "tab", "NEW", {"slot 30 LN_03"});
+        row("cycle 5 dry time, every moment", "5 5 5", "txt_dry_time(4)", "7", "tab", "7",
             {"PI_75", "PI_83", "PI_85", "PI_87"});
-        row("enzyme wash time", "2 2 2", "txt_wash_time(5)", "45", "45", {"PI_76"});
-        row("letters swallowed", "1 1 1", "txt_wash_time(7)", "4x-5.", "45", {"PI_80"});
-        row("cycle 4 description", "1 1 1", "txt_desc(4)", "Long soak", "Long soak",
+        row("enzyme wash time", "2 2 2", "txt_wash_time(5)", "45", "tab", "45", {"PI_76"});
+        row("letters swallowed", "1 1 1", "txt_wash_time(7)", "4x-5.", "tab", "45", {"PI_80"});
+        row("cycle 4 description", "1 1 1", "txt_desc(4)", "Long soak", "tab", "Long soak",
             {"slot 36 LN_04"});
+        row("closing, cycle 4 wash time", "1 4 1", "txt_wash_time(3)", "12", "close", "12",
+            {"PI_72", "PI_84"});
+        row("closing, description", "1 1 1", "txt_desc(5)", "Five", "close", "Five",
+            {"slot 37 LN_04"});
+        row("closing, emptied label dropped", "1 1 1", "txt_label(3)", "", "close", "", {});
+        row("time, Esc", "1 1 1", "txt_dry_time(2)", "9", "esc", "", {});
+        row("description, Esc", "1 1 1", "txt_desc(5)", "Y", "esc", "", {});
     }
     void leavingWritesTheFieldAndTheCopiesOfItsCycle() {
         QFETCH(QString, cycles);
         QFETCH(QString, name);
         QFETCH(QString, typed);
+        QFETCH(QString, leave);
         QFETCH(QString, stored);
         QFETCH(QStringList, writes);
         test::CleaningFixture c;
@@ -64,10 +75,19 @@ class TestLabelConfig : public QObject {
         auto* screen = c.open<frm_label_config>(openLabelConfigScreen);
         QVERIFY(screen);
         QLineEdit* field = test::field(screen, name);
+        const QString onEntry = field->text();
         QVERIFY(test::focusOn(field));
         test::retype(field, typed);
-        QCOMPARE(field->text(), stored);
-        QTest::keyClick(field, Qt::Key_Tab);
+        if (leave == u"esc") {
+            QTest::keyClick(field, Qt::Key_Escape);
+            QCOMPARE(field->text(), onEntry);
+        } else {
+            QCOMPARE(field->text(), stored);
+        }
+        if (leave == u"close")
+            QVERIFY(screen->close());
+        else
+            QTest::keyClick(field, Qt::Key_Tab);
         QCOMPARE(log.writes(), writes);
         for (const QString& write : writes) {
             const QString where = write.endsWith(QLatin1String("LN_04"))
@@ -115,69 +135,6 @@ class TestLabelConfig : public QObject {
         QCOMPARE(field->text(), old);
         QTRY_COMPARE(field->hasFocus(), focusComesBack);
         QVERIFY(log.writes().isEmpty());
-    }
-
-    void escAndUnchangedFieldsWriteNothing_data() {
-        QTest::addColumn<QString>("name");
-        QTest::addColumn<QString>("typed");
-        QTest::addColumn<bool>("esc");
-        QTest::newRow("label entered and left") << "txt_label(1)" << QString() << false;
-        QTest::newRow("time edited, Esc") << "txt_dry_time(2)" << QStringLiteral("9") << true;
-        QTest::newRow("description edited, Esc") << "txt_desc(5)" << QStringLiteral("Y") << true;
-    }
-    void escAndUnchangedFieldsWriteNothing() {
-        QFETCH(QString, name);
-        QFETCH(QString, typed);
-        QFETCH(bool, esc);
-        test::CleaningFixture c;
-        test::WriteLog log(c.fx);
-        auto* screen = c.open<frm_label_config>(openLabelConfigScreen);
-        QVERIFY(screen);
-        QLineEdit* field = test::field(screen, name);
-        const QString old = field->text();
-        QVERIFY(test::focusOn(field));
-        QTest::keyClicks(field, typed);
-        if (esc) {
-            QTest::keyClick(field, Qt::Key_Escape);
-            QCOMPARE(field->text(), old);
-            QVERIFY(field->hasFocus());
-        }
-        QTest::keyClick(field, Qt::Key_Tab);
-        QVERIFY(!field->hasFocus());
-        screen->close();
-        QVERIFY(log.writes().isEmpty());
-        QVERIFY(c.fx.prompter.prompts.empty());
-    }
-
-    void closingStoresThePendingField_data() {
-        QTest::addColumn<QString>("cycles");
-        QTest::addColumn<QString>("name");
-        QTest::addColumn<QString>("typed");
-        QTest::addColumn<QStringList>("writes");
-        const auto row = [](const char* name, const char* cycles, const char* field,
-                            const char* typed, const QStringList& writes) {
-            QTest::newRow(name) << cycles << field << typed << writes;
-        };
-        row("cycle 4 wash time", "1 4 1", "txt_wash_time(3)", "12", {"PI_72", "PI_84"});
-        row("cycle 5 description", "1 1 1", "txt_desc(5)", "Five", {"slot 37 LN_04"});
-        row("emptied label, dropped", "1 1 1", "txt_label(3)", "", {});
-    }
-    void closingStoresThePendingField() {
-        QFETCH(QString, cycles);
-        QFETCH(QString, name);
-        QFETCH(QString, typed);
-        QFETCH(QStringList, writes);
-        test::CleaningFixture c;
-        setCycles(c.fx, cycles);
-        test::WriteLog log(c.fx);
-        auto* screen = c.open<frm_label_config>(openLabelConfigScreen);
-        QVERIFY(screen);
-        QLineEdit* field = test::field(screen, name);
-        QVERIFY(test::focusOn(field));
-        test::retype(field, typed);
-        QVERIFY(screen->close());
-        QCOMPARE(log.writes(), writes);
-        QVERIFY(c.fx.prompter.prompts.empty());
     }
 
     void enterWalksTheOrder_data() {

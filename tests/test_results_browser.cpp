@@ -147,97 +147,69 @@ class TestResultsBrowser : public QObject {
         QCOMPARE(shown, (QStringList{"T11", "T5", "T6"}));
     }
 
-    void resultCellColours_data() {
-        QTest::addColumn<int>("type");
-        QTest::addColumn<Value>("pv1");
-        QTest::addColumn<Value>("pv2");
-        QTest::addColumn<Value>("low");
-        QTest::addColumn<QColor>("pv1Colour");
-        QTest::addColumn<QColor>("pv2Colour");
-        const Value within = Value::floating(1.6);
-        const Value limit = Value::floating(1.5);
-        QTest::newRow("within") << 1 << within << within << limit << kNone << kNone;
-        QTest::newRow("null") << 1 << Value::null() << within << limit << kAmber << kNone;
-        QTest::newRow("zero") << 1 << Value::floating(0) << Value::whole(0) << limit << kAmber
-                              << kAmber;
-        QTest::newRow("above") << 1 << Value::floating(1.8) << within << limit << kPink << kNone;
-        QTest::newRow("below") << 1 << Value::floating(1.2) << within << limit << kLightCyan
-                               << kNone;
-        QTest::newRow("second compares its own value")
-            << 1 << within << Value::floating(1.9) << limit << kNone << kPink;
-        QTest::newRow("no low limit")
-            << 1 << Value::floating(1.2) << within << Value::null() << kNone << kNone;
-        QTest::newRow("calibrant")
-            << 2 << Value::null() << Value::floating(1.9) << limit << kNone << kNone;
-    }
-
-    void resultCellColours() {
-        QFETCH(int, type);
-        QFETCH(Value, pv1);
-        QFETCH(Value, pv2);
-        QFETCH(Value, low);
-        QFETCH(QColor, pv1Colour);
-        QFETCH(QColor, pv2Colour);
-        Result r;
-        r.type = type;
-        r.pv1 = pv1;
-        r.pv2 = pv2;
-        r.low = low;
-        open({r});
-        QCOMPARE(background(0, "PV1_STRING"), pv1Colour);
-        QCOMPARE(background(0, "PV2_STRING"), pv2Colour);
-    }
-
-    void limsColours_data() {
-        QTest::addColumn<int>("type");
-        QTest::addColumn<Value>("code");
-        QTest::addColumn<QColor>("colour");
+    // Each case a result of its own, found by its barcode: the cell of the key takes the
+    // colour (the background, or the text's where `text` is set).
+    void cellColours() {
+        struct Case {
+            const char* name;
+            std::function<void(Result&)> make;
+            const char* key;
+            QColor colour;
+            bool text = false;
+        };
+        const QColor navy(0, 0, 128);
+        std::vector<Case> cases = {
+            {"within", [](Result&) {}, "PV1_STRING", kNone},
+            {"null", [](Result& r) { r.pv1 = Value::null(); }, "PV1_STRING", kAmber},
+            {"zero", [](Result& r) { r.pv2 = Value::whole(0); }, "PV2_STRING", kAmber},
+            {"above", [](Result& r) { r.pv1 = Value::floating(1.8); }, "PV1_STRING", kPink},
+            {"below", [](Result& r) { r.pv1 = Value::floating(1.2); }, "PV1_STRING", kLightCyan},
+            {"second, its own value", [](Result& r) { r.pv2 = Value::floating(1.9); }, "PV2_STRING",
+             kPink},
+            {"no low limit",
+             [](Result& r) {
+                 r.pv1 = Value::floating(1.2);
+                 r.low = Value::null();
+             },
+             "PV1_STRING", kNone},
+            {"calibrant", [](Result& r) { r.type = 2, r.pv1 = Value::null(); }, "PV1_STRING",
+             kNone},
+            {"unknown code", [](Result& r) { r.lims = Value::whole(9); }, "LIMS_STR", kNone},
+            {"no code", [](Result& r) { r.lims = Value::null(); }, "LIMS_STR", kNone},
+            {"code of a calibrant", [](Result& r) { r.type = 3, r.lims = Value::whole(0); },
+             "LIMS_STR", kNone},
+            {"patient", [](Result&) {}, "BARCODE", navy, true},
+            {"check", [](Result& r) { r.type = 2; }, "BARCODE", QColor(0, 128, 0), true},
+            {"low", [](Result& r) { r.type = 3; }, "BARCODE", QColor(0, 0, 255), true},
+            {"high", [](Result& r) { r.type = 4; }, "BARCODE", QColor(255, 0, 0), true},
+            {"other 9", [](Result& r) { r.type = 9; }, "BARCODE", QColor(225, 39, 30), true},
+            {"other 12", [](Result& r) { r.type = 12; }, "BARCODE", navy, true},
+            {"no notes", [](Result&) {}, "SYSTEM_NOTES", kNone},
+            {"notes", [](Result& r) { r.notes = QStringLiteral("Clot"); }, "SYSTEM_NOTES",
+             kLightYellow},
+        };
         const QList<QColor> byCode = {
             kPink,     kLightYellow,     kNone, kAmber, QColor(204, 255, 204),
             Qt::white, QColor(255, 0, 0)};
         for (int code = 0; code < byCode.size(); ++code)
-            QTest::addRow("code %d", code) << 1 << Value::whole(code) << byCode[code];
-        QTest::newRow("unknown code") << 1 << Value::whole(9) << kNone;
-        QTest::newRow("no code") << 1 << Value::null() << kNone;
-        QTest::newRow("calibrant") << 3 << Value::whole(0) << kNone;
-    }
-
-    void limsColours() {
-        QFETCH(int, type);
-        QFETCH(Value, code);
-        QFETCH(QColor, colour);
-        Result r;
-        r.type = type;
-        r.lims = code;
-        open({r});
-        QCOMPARE(background(0, "LIMS_STR"), colour);
-    }
-
-    void barcodeAndNotesColours_data() {
-        QTest::addColumn<int>("type");
-        QTest::addColumn<QString>("notes");
-        QTest::addColumn<QColor>("barcode");
-        QTest::addColumn<QColor>("notesColour");
-        const QColor navy(0, 0, 128);
-        QTest::newRow("patient, no notes") << 1 << "" << navy << kNone;
-        QTest::newRow("check, notes") << 2 << "Clot" << QColor(0, 128, 0) << kLightYellow;
-        QTest::newRow("low") << 3 << "" << QColor(0, 0, 255) << kNone;
-        QTest::newRow("high") << 4 << "" << QColor(255, 0, 0) << kNone;
-        QTest::newRow("other 9") << 9 << "x" << QColor(225, 39, 30) << kLightYellow;
-        QTest::newRow("other 12 keeps navy") << 12 << "" << navy << kNone;
-    }
-
-    void barcodeAndNotesColours() {
-        QFETCH(int, type);
-        QFETCH(QString, notes);
-        QFETCH(QColor, barcode);
-        QFETCH(QColor, notesColour);
-        Result r;
-        r.type = type;
-        r.notes = notes;
-        open({r});
-        QCOMPARE(cellRole(0, "BARCODE", Qt::ForegroundRole).value<QColor>(), barcode);
-        QCOMPARE(background(0, "SYSTEM_NOTES"), notesColour);
+            cases.push_back({"LIMS code", [code](Result& r) { r.lims = Value::whole(code); },
+                             "LIMS_STR", byCode[code]});
+        std::vector<Result> results;
+        for (std::size_t n = 0; n < cases.size(); ++n) {
+            Result r;
+            cases[n].make(r);
+            r.barcode = QStringLiteral("C%1").arg(n);
+            results.push_back(r);
+        }
+        open(results);
+        const QStringList barcodes = shownBarcodes();
+        for (std::size_t n = 0; n < cases.size(); ++n) {
+            const int row = int(barcodes.indexOf(QStringLiteral("C%1").arg(n)));
+            const QVariant colour = cellRole(
+                row, cases[n].key, cases[n].text ? Qt::ForegroundRole : Qt::BackgroundRole);
+            QVERIFY2(colour.value<QColor>() == cases[n].colour,
+                     qPrintable(QStringLiteral("%1 %2").arg(QLatin1String(cases[n].name)).arg(n)));
+        }
     }
 
     void runtimeZeroBlanksTheNumbers() {
