@@ -105,21 +105,6 @@ class TestConfigParams : public QObject {
         QCOMPARE(stored(fx, 80), QString::number(written));
         QCOMPARE(shownWord(screen), written);
     }
-
-    // Without a row for the word nothing is stored, and the box shows it.
-    void aSwitchTheStoreCannotTakeStaysAsItWas() {
-        test::Fixture fx;
-        frm_config* screen = test::openActiveConfig();
-        QVERIFY(screen);
-        fx.exec(QStringLiteral("DELETE FROM T_PIC_Params WHERE PIC_01 = 80"));
-        auto* check = test::control<QCheckBox>(screen, QStringLiteral("Check_box(3)"));
-        QVERIFY(test::focusOn(check));
-        test::clickBox(check);
-        QVERIFY(!check->isChecked());
-        QCOMPARE(fx.prompter.prompts.size(), 2u);
-        QCOMPARE(fx.prompter.prompts[1].text,
-                 QStringLiteral("update_PIC_Param_value : PIC Param 80 missing"));
-    }
 };
 
 KR7_TEST_MAIN(TestConfigParams)

@@ -63,27 +63,6 @@ class TestConversions : public QObject {
         QCOMPARE(conv::roundDown(x), down);
     }
 
-    void toWhole32() {
-        QCOMPARE(conv::toWhole32(12.5), 12);
-        QCOMPARE(conv::toWhole32(2147483647.4), 2147483647);
-        QCOMPARE(conv::toWhole32(-2147483648.5), std::numeric_limits<std::int32_t>::min());
-        for (const double x : {2147483647.5, -2147483649.0, std::nan("")}) {
-            try {
-                conv::toWhole32(x);
-                QFAIL(qPrintable(QStringLiteral("no Overflow for %1").arg(x)));
-            } catch (const Error& e) {
-                QCOMPARE(e.number(), errnum::Overflow);
-            }
-        }
-    }
-
-    void strNumber() {
-        QCOMPARE(conv::strNumber(5), QStringLiteral(" 5"));
-        QCOMPARE(conv::strNumber(-5), QStringLiteral("-5"));
-        QCOMPARE(conv::strNumber(0), QStringLiteral(" 0"));
-        QCOMPARE(conv::strNumber(12.5), QStringLiteral(" 12.5"));
-    }
-
     void formatNumber_data() {
         QTest::addColumn<double>("x");
         QTest::addColumn<QString>("pattern");
@@ -134,11 +113,6 @@ class TestConversions : public QObject {
         QCOMPARE(read.has_value(), expected.isValid());
         if (read)
             QCOMPARE(*read, expected);
-    }
-
-    void formatDate() {
-        QCOMPARE(conv::formatDate(at(2026, 3, 5, 14, 7, 59)), QStringLiteral("05/03/26 14:07"));
-        QCOMPARE(conv::formatDate(at(1999, 12, 31)), QStringLiteral("31/12/99 00:00"));
     }
 
     void hourBoundaries_data() {

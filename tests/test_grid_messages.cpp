@@ -289,18 +289,6 @@ class TestGridMessages : public QObject {
         QCOMPARE(count(*fx, QStringLiteral("ME_01 = 2")), 1);
         QCOMPARE(count(*fx, QStringLiteral("ME_02 = 'MSG_002'")), 1);
     }
-
-    void navigationButtonsMoveTheCurrentRow() {
-        setMessages(*fx, 4);
-        open();
-        const std::pair<const char*, int> steps[] = {{"cmdLast", 3}, {"cmdNext", 3},
-                                                     {"cmdPrev", 2}, {"cmdFirst", 0},
-                                                     {"cmdPrev", 0}, {"cmdNext", 1}};
-        for (const auto& [button, row] : steps) {
-            click(button);
-            QCOMPARE(grid()->currentRow(), row);
-        }
-    }
 };
 
 KR7_TEST_MAIN(TestGridMessages)

@@ -1,5 +1,5 @@
-// The record grid model: filling from a query, display patterns, hidden rows and Qt's own
-// model checks. Selection, edits and the look hook are tested through the screens.
+// The record grid model: hidden rows and Qt's own model checks. Filling, display patterns,
+// selection, edits and the look hook are tested through the screens that use them.
 
 #include "record_grid_model.h"
 #include "sqlite_db.h"
@@ -9,8 +9,6 @@
 #include <QSignalSpy>
 
 using namespace kr7;
-
-Q_DECLARE_METATYPE(kr7::Value)
 
 namespace {
 
@@ -43,52 +41,6 @@ class TestGridModel : public QObject {
     Q_OBJECT
 
   private slots:
-    void fillKeepsColumnOrderAndAddsColumnsForUnlistedFields() {
-        auto db = memoryDatabase(3);
-        RecordGridModel grid;
-        grid.addColumn({QStringLiteral("b"), QStringLiteral("Bee"), 50});
-        grid.addColumn({QStringLiteral("z"), QStringLiteral("Zed"), 30});
-        grid.addColumn({QStringLiteral("A"), QStringLiteral("Ay"), 40});
-        fillAll(grid, db);
-        QCOMPARE(grid.columnCount(), 4);
-        QCOMPARE(grid.column(3).key, QStringLiteral("c"));
-        QCOMPARE(grid.headerData(3, Qt::Horizontal).toString(), QStringLiteral("c"));
-        QCOMPARE(viewColumn(grid, 2), (QStringList{"0", "1", "2"}));
-        QCOMPARE(viewColumn(grid, 0), (QStringList{"r0", "", "r2"}));
-        QVERIFY(grid.cellValue(1, 0).isNull());
-        QVERIFY(grid.cellValue(0, 1).isNull());
-        QCOMPARE(grid.cellValue(2, 3), Value::floating(2.5));
-
-        fillAll(grid, db); // a refill clears the rows first and adds no column twice
-        QCOMPARE(grid.gridRowCount(), 3);
-        QCOMPARE(grid.columnCount(), 4);
-    }
-
-    // The patterns themselves are the conversions'; here what the grid adds around them.
-    void displayPatterns_data() {
-        QTest::addColumn<QString>("pattern");
-        QTest::addColumn<Value>("stored");
-        QTest::addColumn<QString>("shown");
-        QTest::newRow("whole as is") << "" << Value::whole(-7) << "-7";
-        QTest::newRow("null") << "0.00" << Value::null() << "";
-        QTest::newRow("text under a number pattern") << "0" << Value::text("n/a") << "n/a";
-        QTest::newRow("stored date")
-            << "dd/mm/yy hh:mm" << Value::text("2026-03-05 10:30:00") << "05/03/26 10:30";
-        QTest::newRow("no date") << "dd/mm/yy hh:mm" << Value::text("soon") << "soon";
-    }
-
-    void displayPatterns() {
-        QFETCH(QString, pattern);
-        QFETCH(Value, stored);
-        QFETCH(QString, shown);
-        RecordGridModel grid;
-        grid.addColumn({QStringLiteral("x"), QStringLiteral("X"), 40, true, {.pattern = pattern}});
-        auto db = sql::Database::open(QStringLiteral(":memory:"), sql::Database::Mode::Create);
-        grid.fill(std::move(db.prepare(QStringLiteral("SELECT ?1 AS x")).bind(1, stored)));
-        QCOMPARE(grid.cellText(0, 0), shown);
-        QCOMPARE(grid.data(grid.index(0, 0)).toString(), shown);
-    }
-
     void hiddenRowsLeaveTheViewAndKeepTheirGridNumbers() {
         auto db = memoryDatabase(6);
         RecordGridModel grid;

@@ -147,9 +147,6 @@ class TestLabelConfig : public QObject {
             << "txt_desc(4)" << names("txt_label", {37, 42}) << "txt_desc(5)"
             << names("txt_label", {21, 22, 15, 16, 18, 19, 1});
         QTest::newRow("labels and descriptions, once around") << "txt_label(1)" << ring;
-        QTest::newRow("wash times")
-            << "txt_wash_time(0)"
-            << (names("txt_wash_time", {1, 2, 3, 4, 5, 6, 7}) << "txt_label(38)");
         QTest::newRow("dry times")
             << "txt_dry_time(0)" << (names("txt_dry_time", {1, 2, 3, 4, 5, 6, 7}) << "txt_desc(1)");
         QTest::newRow("a copy moves on as Tab does")

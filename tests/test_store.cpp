@@ -98,24 +98,6 @@ class TestStore : public QObject {
         QCOMPARE(v, Value::text(QString()));
     }
 
-    void valuesKeepTheirKind() {
-        test::Fixture fx;
-        Open_database();
-        QCOMPARE(Get_PC_Config_value("PC_09"), Value::yesNo(true));
-        QCOMPARE(Get_PC_Config_value("PC_03"), Value::floating(100));
-        QCOMPARE(Get_PIC_list_value("PI_01"), Value::whole(101));
-        QCOMPARE(Get_PIC_list_value("PI_03"), Value::date(fx.clock.now().addDays(-3)));
-        QCOMPARE(Get_PIC_Param_value(22), Value::text("C"));
-
-        update_PC_Config_value("PC_09", Value::whole(0));
-        QCOMPARE(Get_PC_Config_value("PC_09"), Value::yesNo(false));
-        update_PIC_list_value("PI_03", Value::text("05/03/26 14:07"));
-        QCOMPARE(Get_PIC_list_value("PI_03"), Value::date(test::at(2026, 3, 5, 14, 7)));
-        QCOMPARE(fx.query("SELECT PI_03 FROM T_PIC_list"), Value::text("2026-03-05 14:07:00"));
-        update_PIC_list_value("PI_03", Value::null());
-        QCOMPARE(fx.query("SELECT PI_03 IS NULL FROM T_PIC_list"), Value::whole(1));
-    }
-
     void missingParamIsReported() {
         test::Fixture fx;
         Open_database();
