@@ -2,7 +2,6 @@
 
 #include "config_screen_test_support.h"
 
-#include <QCheckBox>
 #include <QComboBox>
 #include <QLabel>
 #include <QPointer>
@@ -56,27 +55,6 @@ class TestConfigLoad : public QObject {
         QVERIFY(screen);
         QCOMPARE(test::control(screen, field)->text(), shown);
         QVERIFY(fx.prompter.prompts.empty());
-    }
-
-    void checkBoxes_data() {
-        QTest::addColumn<QString>("box");
-        QTest::addColumn<QString>("update");
-        QTest::addColumn<bool>("ticked");
-        const auto row = [](const char* box, const char* update, bool ticked) {
-            QTest::addRow("%s, %s", box, update) << box << update << ticked;
-        };
-        row("chk_enzyme", "UPDATE T_PIC_list SET PI_57 = 0", false);
-        row("chk_enzyme", "UPDATE T_PIC_list SET PI_57 = 2", true);
-        row("chk_Demo_Mode", "UPDATE T_PC_Configuration SET PC_16 = 1", true);
-    }
-    void checkBoxes() {
-        QFETCH(QString, box);
-        QFETCH(QString, update);
-        QFETCH(bool, ticked);
-        test::Fixture fx;
-        fx.exec(update);
-        frm_config* screen = test::openConfig();
-        QCOMPARE(test::control<QCheckBox>(screen, box)->isChecked(), ticked);
     }
 
     void spreadsheetChoice_data() {

@@ -1,4 +1,4 @@
-// The configuration screen's texts as the lab staff know them, and its keyboard order.
+// The configuration screen's texts as the lab staff know them.
 
 #include "config_screen_test_support.h"
 
@@ -88,18 +88,6 @@ class TestConfigTexts : public QObject {
                  QStringList({"1 : CHECK and dips", "2 : Calibration", "3 Washing / Wash Add.",
                               "4 : Timers", "5 : Valves", "6 : Switches", "7 : Downloads",
                               "8 : Other", "9 : Other forms"}));
-    }
-
-    void tabWalksTheFieldsOfATabInOrder() {
-        QVERIFY(QTest::qWaitForWindowActive(screen_));
-        QVERIFY(test::focusOn(test::control(screen_, QStringLiteral("txt_Site_ID"))));
-        QStringList visited;
-        for (int i = 0; i < 4; ++i) {
-            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
-            visited << test::focusedName();
-        }
-        QCOMPARE(visited, QStringList({"txt_site_name", "txt_KR7_Name", "txt_Comport",
-                                       "cbo_Spreadsheet_link"}));
     }
 
   private:

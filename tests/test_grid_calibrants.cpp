@@ -1,5 +1,5 @@
-// The calibrant records browser, driven through its grid: the caption, which cells take an
-// edit, the drained switch and the dips, each read back from the database.
+// The calibrant records browser, driven through its grid: which cells take an edit, the
+// drained switch and the dips, each read back from the database.
 
 #include "database.h"
 #include "grid_calibrants.h"
@@ -22,17 +22,6 @@ void setTubes(test::Fixture& fx) {
         "('H200', '2026-02-03 09:00:00', '2026-02-01 08:30:00', 1, 0, '2026-02-03 09:00:00');"
         "CREATE TABLE writes (n); CREATE TRIGGER counted AFTER UPDATE ON T_Calibration_data "
         "BEGIN INSERT INTO writes VALUES (1); END"));
-}
-
-void setTubeCount(test::Fixture& fx, int count) {
-    auto db = fx.openDatabase();
-    sql::inWriteTransaction(db, [&] {
-        for (int n = 0; n < count; ++n)
-            db.prepare(
-                  QStringLiteral("INSERT INTO T_Calibration_data (CD_02, CD_07) VALUES (?1, 0)"))
-                .bind(1, Value::text(QStringLiteral("L%1").arg(n)))
-                .run();
-    });
 }
 
 } // namespace
@@ -75,22 +64,6 @@ class TestGridCalibrants : public QObject {
     void cleanup() {
         test::deleteTopLevelWindows();
         fx.reset();
-    }
-
-    void captionCountsTheTubes_data() {
-        QTest::addColumn<int>("tubes");
-        QTest::addColumn<QString>("caption");
-        QTest::newRow("none") << 0 << "There are no calibration data records on file";
-        QTest::newRow("thousands") << 1234 << "Calibration Data records (1,234 recs)";
-    }
-
-    void captionCountsTheTubes() {
-        QFETCH(int, tubes);
-        QFETCH(QString, caption);
-        setTubeCount(*fx, tubes);
-        open();
-        QCOMPARE(screen->windowTitle(), caption);
-        QCOMPARE(grid()->grid().gridRowCount(), tubes);
     }
 
     void onlyDipsAndDrainedTakeAnEdit_data() {

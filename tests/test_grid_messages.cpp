@@ -99,7 +99,9 @@ class TestGridMessages : public QObject {
         fx.reset();
     }
 
-    void emptyTableCanStillBeAddedTo() {
+    // From an empty table: a first message, one whose reference holds a quote, one whose
+    // reference is on file already in other letter case, and entries lacking either part.
+    void addingThroughTheEntryBoxes() {
         setMessages(*fx, 0);
         open();
         QCOMPARE(screen->windowTitle(), QStringLiteral("Messages : none on file"));
@@ -111,6 +113,20 @@ class TestGridMessages : public QObject {
         QVERIFY(pc34Cleared(*fx));
         QCOMPARE(grid()->grid().cellText(0, 1), QStringLiteral("FIRST"));
         QCOMPARE(countCaption(), QStringLiteral("No. Recs = 1 / 127"));
+        // The number is the highest on file plus one, whatever was deleted meanwhile.
+        fx->exec(QStringLiteral("UPDATE T_Messages SET ME_01 = 7"));
+        addByKeyboard(QStringLiteral("o'brien"), QStringLiteral("Don't"));
+        QCOMPARE(
+            count(*fx, QStringLiteral("ME_01 = 8 AND ME_02 = 'O''BRIEN' AND ME_03 = 'Don''t'")), 1);
+        addByKeyboard(QStringLiteral("O'Brien"), QString());
+        QVERIFY(!child<QLabel>(screen, "lbl_already_on_file")->isHidden());
+        QCOMPARE(grid()->grid().cellText(grid()->currentRow(), 1), QStringLiteral("O'BRIEN"));
+        addByKeyboard(QStringLiteral("NEW_ONE"), QString());
+        addByKeyboard(QStringLiteral("   "), QStringLiteral("x"));
+        QCOMPARE(count(*fx), 2);
+        QVERIFY(!refBox()->isEnabled() && !messageBox()->isEnabled());
+        QCOMPARE(refBox()->text(), QString());
+        QVERIFY(grid()->hasFocus());
     }
 
     void addingStopsAtExactlyTheLimit_data() {
@@ -130,60 +146,6 @@ class TestGridMessages : public QObject {
         QCOMPARE(countCaption(), QStringLiteral("No. Recs = %1 / 127").arg(records));
         click("cmdAddRec");
         QCOMPARE(refBox()->isEnabled(), !atLimit);
-    }
-
-    void newMessageGetsTheHighestNumberPlusOne() {
-        setMessages(*fx, 12);
-        fx->exec(QStringLiteral("DELETE FROM T_Messages WHERE ME_01 = 3"));
-        open();
-        addByKeyboard(QStringLiteral("abc"), QStringLiteral("Alpha"));
-        QCOMPARE(count(*fx, QStringLiteral("ME_02 = 'ABC' AND ME_01 = 13")), 1);
-        QCOMPARE(countCaption(), QStringLiteral("No. Recs = 12 / 127"));
-        QCOMPARE(grid()->grid().gridRowCount(), 12);
-    }
-
-    void referenceOnFileIsRefused_data() {
-        QTest::addColumn<QString>("typed");
-        QTest::addColumn<QString>("onFile");
-        QTest::newRow("lower case") << QStringLiteral("msg_004") << "MSG_004";
-        QTest::newRow("quote") << QStringLiteral("o'brien") << "O'BRIEN";
-    }
-
-    void referenceOnFileIsRefused() {
-        QFETCH(QString, typed);
-        QFETCH(QString, onFile);
-        setMessages(*fx, 6);
-        fx->exec(QStringLiteral("INSERT INTO T_Messages VALUES (7, 'O''BRIEN', 'x', 'x', 0)"));
-        open();
-        click("cmdAddRec");
-        QTRY_VERIFY(refBox()->hasFocus());
-        QTest::keyClicks(refBox(), typed);
-        QTest::keyClick(refBox(), Qt::Key_Tab);
-        QVERIFY(!child<QLabel>(screen, "lbl_already_on_file")->isHidden());
-        QVERIFY(!refBox()->isEnabled() && !messageBox()->isEnabled());
-        QCOMPARE(refBox()->text(), QString());
-        QCOMPARE(grid()->grid().cellText(grid()->currentRow(), 1), onFile);
-        QCOMPARE(grid()->currentColumn(), 0);
-        QCOMPARE(count(*fx), 7);
-    }
-
-    void anEntryLackingReferenceOrMessageAddsNothing_data() {
-        QTest::addColumn<QString>("reference");
-        QTest::addColumn<QString>("message");
-        QTest::newRow("empty message") << QStringLiteral("NEW_ONE") << QString();
-        QTest::newRow("blank reference") << QStringLiteral("   ") << QStringLiteral("x");
-    }
-
-    void anEntryLackingReferenceOrMessageAddsNothing() {
-        QFETCH(QString, reference);
-        QFETCH(QString, message);
-        const qint64 before = count(*fx);
-        open();
-        addByKeyboard(reference, message);
-        QCOMPARE(count(*fx), before);
-        QVERIFY(!refBox()->isEnabled());
-        QCOMPARE(refBox()->text(), QString());
-        QVERIFY(grid()->hasFocus());
     }
 
     void cellEditsAreWrittenOnlyWhenChanged_data() {

@@ -1,5 +1,5 @@
 // The label screen: what leaving a field writes (with the copies of the chosen cycles), what
-// it refuses, the Enter order, the close-time save and the reports of a slot write.
+// it refuses, the close-time save and the reports of a slot write.
 
 #include "cleaning_test_support.h"
 #include "error_report.h"
@@ -14,13 +14,6 @@ void setCycles(const test::Fixture& fx, const QString& cycles) {
     const QStringList c = cycles.split(u' ');
     fx.exec(QStringLiteral("UPDATE T_PIC_list SET PI_48 = '%1', PI_50 = '%2', PI_52 = '%3'")
                 .arg(c[0], c[1], c[2]));
-}
-
-QStringList names(const char* array, std::initializer_list<int> indexes) {
-    QStringList list;
-    for (const int i : indexes)
-        list << QStringLiteral("%1(%2)").arg(QLatin1String(array)).arg(i);
-    return list;
 }
 
 } // namespace
@@ -134,36 +127,6 @@ class TestLabelConfig : public QObject {
         QCOMPARE(prompt.buttons, Buttons::Ok);
         QCOMPARE(field->text(), old);
         QTRY_COMPARE(field->hasFocus(), focusComesBack);
-        QVERIFY(log.writes().isEmpty());
-    }
-
-    void enterWalksTheOrder_data() {
-        QTest::addColumn<QString>("start");
-        QTest::addColumn<QStringList>("walk");
-        const QStringList ring =
-            names("txt_label", {2, 3, 4, 6, 8, 9, 10, 11, 7, 20, 14, 17, 23, 12, 13, 32, 5, 33, 38})
-            << "txt_desc(1)" << names("txt_label", {34, 39}) << "txt_desc(2)"
-            << names("txt_label", {35, 40}) << "txt_desc(3)" << names("txt_label", {36, 41})
-            << "txt_desc(4)" << names("txt_label", {37, 42}) << "txt_desc(5)"
-            << names("txt_label", {21, 22, 15, 16, 18, 19, 1});
-        QTest::newRow("labels and descriptions, once around") << "txt_label(1)" << ring;
-        QTest::newRow("dry times")
-            << "txt_dry_time(0)" << (names("txt_dry_time", {1, 2, 3, 4, 5, 6, 7}) << "txt_desc(1)");
-        QTest::newRow("a copy moves on as Tab does")
-            << "txt_label(30)" << QStringList{"txt_label(31)"};
-    }
-    void enterWalksTheOrder() {
-        QFETCH(QString, start);
-        QFETCH(QStringList, walk);
-        test::CleaningFixture c;
-        test::WriteLog log(c.fx);
-        auto* screen = c.open<frm_label_config>(openLabelConfigScreen);
-        QVERIFY(screen);
-        QVERIFY(test::focusOn(test::field(screen, start)));
-        for (const QString& next : walk) {
-            QTest::keyClick(screen->focusWidget(), Qt::Key_Return);
-            QCOMPARE(test::focusedName(), next);
-        }
         QVERIFY(log.writes().isEmpty());
     }
 

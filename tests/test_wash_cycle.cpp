@@ -1,5 +1,5 @@
 // The wash cycle screen: a digit stores the chosen cycle with its copies at once; every
-// other key is refused; Enter and Esc.
+// other key is refused; Esc.
 
 #include "cleaning_test_support.h"
 #include "frm_wash_cycle.h"
@@ -91,19 +91,6 @@ class TestWashCycle : public QObject {
         // The next accepted key clears the refusal.
         QTest::keyClicks(field, QStringLiteral("3"));
         QCOMPARE(status(screen), QString());
-    }
-
-    void enterMovesRoundTheThreeAndWritesNothing() {
-        test::CleaningFixture c;
-        test::WriteLog log(c.fx);
-        auto* screen = c.open<frm_wash_cycle>(openWashCycleScreen);
-        QVERIFY(screen);
-        QVERIFY(test::focusOn(test::field(screen, QStringLiteral("txt_startup_clean"))));
-        for (const char* next : {"txt_post_test_clean", "txt_menu_clean", "txt_startup_clean"}) {
-            QTest::keyClick(screen->focusWidget(), Qt::Key_Return);
-            QCOMPARE(test::focusedName(), QString::fromLatin1(next));
-        }
-        QVERIFY(log.writes().isEmpty());
     }
 
     void missingSlotIsReportedAndTheRestStored_data() {
