@@ -3,10 +3,8 @@
 #include "config_screen_test_support.h"
 
 #include <QComboBox>
-#include <QLabel>
 #include <QPointer>
 #include <QPushButton>
-#include <QTabWidget>
 
 using namespace kr7;
 
@@ -90,16 +88,6 @@ class TestConfigLoad : public QObject {
                  QString());
         QCOMPARE(test::control(screen, QStringLiteral("txt_offset_multiplier"))->text(),
                  QStringLiteral("1.000"));
-    }
-
-    void opensOnTheFirstTabWithTheInstrumentNumber() {
-        test::Fixture fx;
-        frm_config* screen = test::openConfig();
-        QCOMPARE(test::control<QTabWidget>(screen, QStringLiteral("SSTab1"))->currentIndex(), 0);
-        screen->Show_status_text(QStringLiteral("Valid range 0-999"));
-        QCOMPARE(test::promptLine(screen), QStringLiteral("Valid range 0-999"));
-        QCOMPARE(test::control<QLabel>(screen, QStringLiteral("StatusBar1_Panel2"))->text(),
-                 QStringLiteral("KR7 = 101"));
     }
 
     void otherScreensOpenOnceEachAfterRegistration() {

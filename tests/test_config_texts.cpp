@@ -55,6 +55,7 @@ class TestConfigTexts : public QObject {
         row("screen note", "frm_config", "shown",
             "Settings not found here will be on the Configuration screen in KR7_Main");
         row("escape note", "frm_config", "shown", "You can press ESC to abort a change");
+        row("instrument number", "StatusBar1_Panel2", "shown", "KR7 = 101");
     }
     void exactTexts() {
         QFETCH(QString, control);
@@ -63,6 +64,8 @@ class TestConfigTexts : public QObject {
         QWidget* w = control == u"frm_config" ? screen_ : test::control<QWidget>(screen_, control);
         QVERIFY(w);
         QStringList texts;
+        if (auto* label = qobject_cast<QLabel*>(w))
+            texts << label->text();
         for (const QLabel* label : (what == u"label" ? screen_ : w)->findChildren<QLabel*>())
             if (what != u"label" || label->buddy() == w)
                 texts << label->text();

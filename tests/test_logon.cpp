@@ -7,6 +7,7 @@
 #include "frm_password.h"
 #include "guarded_application.h"
 #include "install_folder.h"
+#include "services.h"
 #include "test_support.h"
 
 #include <QApplication>
