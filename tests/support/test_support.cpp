@@ -40,7 +40,8 @@ void FixedClock::sleep(std::chrono::milliseconds duration) {
 }
 
 QStringList hostileTexts() {
-    return {QStringLiteral("O'Brien"),
+    return {QStringLiteral("'"),
+            QStringLiteral("O'Brien"),
             QStringLiteral("'; DROP TABLE T_Samples; --"),
             QStringLiteral("\" OR 1=1 --"),
             QStringLiteral("x'); DELETE FROM T_PC_Configuration; SELECT ('"),

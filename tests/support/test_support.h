@@ -45,8 +45,9 @@ class FixedClock : public Clock {
     QDateTime now_;
 };
 
-// Texts that attack: quotes, SQL, a 10,000-character text, control characters, non-Latin
-// letters and a character outside the basic plane. All of them fit a one-line field.
+// Texts that attack: quotes (one alone, short enough for a two-letter field), SQL, a
+// 10,000-character text, control characters, non-Latin letters and a character outside the basic
+// plane. All of them fit a one-line field.
 QStringList hostileTexts();
 
 // How many tables the database holds: a text that ran as SQL would change it.
