@@ -39,7 +39,6 @@ class TestConfigSave : public QObject {
         };
         row("txt_params(10)", "2.5", "param 10", "2");
         row("txt_params(10)", "12x", "", "");
-        row("txt_params(34)", "-1", "", "");
         row("txt_params(102)", "37", "param 102", "370");
         row("txt_params(101)", "40.1", "", "");
         row("txt_params(103)", "36.9", "", "");
@@ -56,21 +55,16 @@ class TestConfigSave : public QObject {
         row("txt_last_Calibration_date", "01/03/26 08:05", "PI_14", "2026-03-01 08:05:00");
         row("txt_date_last_maintenance", "", "PI_62", "NULL");
         row("txt_date_last_maintenance", "31/02/26", "", "");
-        row("txt_steriliser_tubes", "3", "PI_58", "3");
         row("txt_gradient_actual", "-999", "PI_27", "-999");
         row("txt_offset_actual", "-1001", "", "");
         row("txt_Drift_actual", "5", "PI_29", "1.05");
         row("txt_High_PV37", "1000.1", "", "");
-        row("txt_Comport", "0", "", "");
         row("txt_Site_ID", "0", "", "");
         row("txt_wash_timeout", "12x", "PC_12", "12");
-        row("txt_hours_cleaning_allowance", "99", "PI_89", "99");
         row("txt_Reduction_Percentage", "20", "PI_31", "0.2");
         row("txt_Reduction_Percentage", "101", "", "");
         row("txt_PIC_config_download_date", "", "PI_04", "NULL");
-        row("txt_Program_download_date", "31/02/26", "", "");
         row("txt_valve_name(13)", "V13", "PC_104", "V13");
-        row("txt_timer_name(3)", "T3", "PC_75", "T3");
     }
     void pendingEditIsWrittenOnlyWhenItPasses() {
         QFETCH(QString, field);
