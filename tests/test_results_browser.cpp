@@ -206,6 +206,33 @@ class TestResultsBrowser : public QObject {
         QCOMPARE(cellRole(1, "PV1_NUMBER", Qt::DisplayRole).toString(), QStringLiteral("1.600"));
         QCOMPARE(grid().cellValue(0, test::keyColumn(screen, "PV1_NUMBER")), Value::floating(1.6));
     }
+
+    void buttonsFollowTheSpreadsheetLink_data() {
+        QTest::addColumn<int>("link");
+        QTest::addColumn<QStringList>("keys");
+        QTest::newRow("none") << 0 << QStringList{"PlainPrinter"};
+        QTest::newRow("Excel") << 1 << QStringList{"Excel", "ExcelPrint"};
+        QTest::newRow("OpenOffice") << 2 << QStringList{"OpenOffice", "PlainPrinter"};
+        QTest::newRow("unknown") << 7 << QStringList{};
+    }
+    void buttonsFollowTheSpreadsheetLink() {
+        QFETCH(int, link);
+        QFETCH(QStringList, keys);
+        test::setSpreadsheetLink(*fx, link);
+        open({Result{}});
+        QCOMPARE(test::buttonKeys(screen), keys);
+    }
+
+    void extraWidthGoesToTheUserNotes() {
+        open({Result{}});
+        const int notes = test::keyColumn(screen, "USER_NOTES");
+        const int opened = screen->width();
+        screen->resize(opened + 200, screen->height());
+        QCOMPARE(grid().column(notes).width, 70 + 200 + 9); // 140 twips beyond the design width
+        QCOMPARE(test::gridOf(screen)->columnWidth(notes), 70 + 200 + 9);
+        screen->resize(opened - 300, screen->height());
+        QCOMPARE(grid().column(notes).width, 70);
+    }
 };
 
 KR7_TEST_MAIN(TestResultsBrowser)
