@@ -10,6 +10,7 @@
 
 using namespace kr7;
 using test::Dump;
+using test::focusedName;
 
 namespace {
 
@@ -118,8 +119,7 @@ class TestConfigEditing : public QObject {
         QCOMPARE(background(edit), kEditingYellow);
         test::retype(edit, typed);
         QTest::keyClick(edit, Qt::Key_Return);
-        QCOMPARE(test::focusedName(),
-                 field == u"txt_Check_PV37" ? u"txt_Check_PV25" : u"cmd_dummy");
+        QCOMPARE(focusedName(), field == u"txt_Check_PV37" ? u"txt_Check_PV25" : u"cmd_dummy");
         QCOMPARE(background(edit), kFieldWhite);
         const bool refused = key.isEmpty();
         QCOMPARE(test::changes(before, test::dump(fx)), (refused ? Dump{} : Dump{{key, stored}}));
@@ -263,7 +263,7 @@ class TestConfigEditing : public QObject {
         QCOMPARE(fx.query(QStringLiteral("SELECT PC_16 FROM T_PC_Configuration")).toText(),
                  QStringLiteral("1"));
         QTest::keyClick(box, Qt::Key_Return);
-        QCOMPARE(test::focusedName(), QStringLiteral("cmd_dummy"));
+        QCOMPARE(focusedName(), QStringLiteral("cmd_dummy"));
     }
 
     void theSpreadsheetListWritesTheChosenEntry() {
@@ -278,7 +278,7 @@ class TestConfigEditing : public QObject {
         QCOMPARE(fx.query(QStringLiteral("SELECT PC_45 FROM T_PC_Configuration")).toText(),
                  QStringLiteral("2"));
         QTest::keyClick(list, Qt::Key_Return);
-        QCOMPARE(test::focusedName(), QStringLiteral("cmd_dummy"));
+        QCOMPARE(focusedName(), QStringLiteral("cmd_dummy"));
     }
 };
 

@@ -75,8 +75,9 @@ bool focusOn(QWidget* control) {
     return QTest::qWaitFor([control] { return control->hasFocus(); });
 }
 
-QString focusedName() {
-    return QApplication::focusWidget() ? QApplication::focusWidget()->objectName() : QString();
+QString focusedName(const QWidget* window) {
+    const QWidget* focus = window ? window->focusWidget() : QApplication::focusWidget();
+    return focus ? focus->objectName() : QString();
 }
 
 void retype(QLineEdit* field, const QString& text) {

@@ -74,8 +74,12 @@ inline QLineEdit* field(const QWidget* window, const QString& name) {
 
 // Gives the control the focus as a click would, bringing its tab page forward first.
 bool focusOn(QWidget* control);
+inline bool giveFocus(QWidget* control) {
+    return focusOn(control);
+}
 
-QString focusedName();
+// The name of the control with the focus: the window's own, or the application's.
+QString focusedName(const QWidget* window = nullptr);
 
 // Replaces a field's text from the keyboard, as the user would.
 void retype(QLineEdit* field, const QString& text);
