@@ -74,35 +74,6 @@ class TestConfigParams : public QObject {
         }
     }
 
-    void barcodeLettersAreWrittenAsTyped_data() {
-        QTest::addColumn<QString>("typed");
-        QTest::addColumn<QString>("hex");
-        QTest::newRow("letters") << "AB"
-                                 << "4142";
-        QTest::newRow("empty") << ""
-                               << "0000";
-        QTest::newRow("digits") << "12"
-                                << "000C";
-    }
-    void barcodeLettersAreWrittenAsTyped() {
-        QFETCH(QString, typed);
-        QFETCH(QString, hex);
-        test::Fixture fx;
-        frm_config* screen = test::openActiveConfig();
-        QVERIFY(screen);
-        screen->Show_status_text(QStringLiteral("earlier"));
-        QLineEdit* field = test::control(screen, QStringLiteral("txt_params(30)"));
-        QVERIFY(test::focusOn(field));
-        QCOMPARE(test::promptLine(screen), QString());
-        test::retype(field, typed);
-        QTest::keyClick(field, Qt::Key_Return);
-        QCOMPARE(field->text(), typed);
-        QCOMPARE(stored(fx, 30), typed);
-        QCOMPARE(
-            fx.query(QStringLiteral("SELECT PIC_04 FROM T_PIC_Params WHERE PIC_01 = 30")).toText(),
-            hex);
-    }
-
     // A text stored longer by another program is shortened by the user, still too long for
     // the store: it is refused, not dropped as if written.
     void barcodeLettersTheStoreCannotTakeAreRefused() {
@@ -150,21 +121,6 @@ class TestConfigParams : public QObject {
         test::clickBox(check);
         QCOMPARE(stored(fx, 80), QString::number(written));
         QCOMPARE(shownWord(screen), written);
-    }
-
-    // Without a row for the word nothing is stored, and the box shows it.
-    void aSwitchTheStoreCannotTakeStaysAsItWas() {
-        test::Fixture fx;
-        frm_config* screen = test::openActiveConfig();
-        QVERIFY(screen);
-        fx.exec(QStringLiteral("DELETE FROM T_PIC_Params WHERE PIC_01 = 80"));
-        auto* check = test::control<QCheckBox>(screen, QStringLiteral("Check_box(3)"));
-        QVERIFY(test::focusOn(check));
-        test::clickBox(check);
-        QVERIFY(!check->isChecked());
-        QCOMPARE(fx.prompter.prompts.size(), 2u);
-        QCOMPARE(fx.prompter.prompts[1].text,
-                 QStringLiteral("update_PIC_Param_value : PIC Param 80 missing"));
     }
 };
 

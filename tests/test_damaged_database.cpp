@@ -15,18 +15,6 @@ using namespace kr7;
 
 namespace {
 
-enum class Damage {
-    NotADatabase,
-    Truncated,
-    MissingTable,
-    MissingColumn,
-    WrongColumnType,
-    NoInstrumentRecord,
-    TwoInstrumentRecords,
-    NoPcConfigurationRecord,
-    ReadOnlyFile,
-};
-
 QByteArray fileHash(const QString& path) {
     QFile f(path);
     if (!f.open(QIODevice::ReadOnly))
@@ -34,54 +22,24 @@ QByteArray fileHash(const QString& path) {
     return QCryptographicHash::hash(f.readAll(), QCryptographicHash::Sha256);
 }
 
-void overwrite(const QString& path, const QByteArray& bytes) {
-    QFile f(path);
-    QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    f.write(bytes);
-}
-
-QByteArray firstPage(const QString& path) {
-    QFile f(path);
-    if (!f.open(QIODevice::ReadOnly))
-        return {};
-    return f.read(4096);
-}
-
-// Returns false when this machine cannot make the damage (a read-only file stays writable
-// for the superuser).
-bool damage(test::Fixture& fx, Damage d) {
-    const QString path = fx.databasePath();
-    switch (d) {
-    case Damage::NotADatabase:
-        overwrite(path,
-                  QByteArray("These are not the records you are looking for.\n").repeated(90));
-        break;
-    case Damage::Truncated:
-        overwrite(path, firstPage(path));
-        break;
-    case Damage::MissingTable:
-        fx.exec(QStringLiteral("DROP TABLE T_PIC_Params"));
-        break;
-    case Damage::MissingColumn:
-        fx.exec(QStringLiteral("ALTER TABLE T_PC_Configuration DROP COLUMN PC_41"));
-        break;
-    case Damage::WrongColumnType:
-        fx.exec(QStringLiteral("UPDATE T_PC_Configuration SET PC_41 = 'garbage'"));
-        break;
-    case Damage::NoInstrumentRecord:
-        fx.exec(QStringLiteral("DELETE FROM T_PIC_list"));
-        break;
-    case Damage::TwoInstrumentRecords:
-        fx.exec(QStringLiteral("INSERT INTO T_PIC_list (PI_01) VALUES (102)"));
-        break;
-    case Damage::NoPcConfigurationRecord:
-        fx.exec(QStringLiteral("DELETE FROM T_PC_Configuration"));
-        break;
-    case Damage::ReadOnlyFile:
-        QFile::setPermissions(path, QFile::ReadOwner | QFile::ReadGroup | QFile::ReadOther);
-        return !QFileInfo(path).isWritable();
+// Damages the file by SQL, or by "text" (not a database), "truncate" (its first page only)
+// or "read-only"; false when this machine cannot make the damage (a read-only file stays
+// writable for the superuser).
+bool damage(const test::Fixture& fx, const QString& how) {
+    QFile f(fx.databasePath());
+    if (how == u"read-only") {
+        f.setPermissions(QFile::ReadOwner | QFile::ReadGroup | QFile::ReadOther);
+        return !QFileInfo(f).isWritable();
     }
-    return true;
+    if (how != u"text" && how != u"truncate") {
+        fx.exec(how);
+        return true;
+    }
+    QByteArray bytes = "These are not the records you are looking for.\n";
+    if (f.open(QIODevice::ReadOnly))
+        bytes = how == u"truncate" ? f.read(4096) : bytes.repeated(90);
+    f.close();
+    return f.open(QIODevice::WriteOnly | QIODevice::Truncate) && f.write(bytes) == bytes.size();
 }
 
 } // namespace
@@ -93,32 +51,34 @@ class TestDamagedDatabase : public QObject {
     void cleanup() { test::deleteTopLevelWindows(); }
 
     void startUpOnADamagedDatabase_data() {
-        QTest::addColumn<Damage>("damageDone");
+        QTest::addColumn<QString>("how");
         QTest::addColumn<QString>("firstMessage");
         QTest::addColumn<bool>("ends");
-        const QString load = QStringLiteral("frm_password : form_load");
-        const QString picRecords = QStringLiteral(
-            "Incorrect number of PIC records - Please run Utility_Clean_up_PIC_records");
-        QTest::newRow("not a database") << Damage::NotADatabase << load << false;
-        QTest::newRow("truncated") << Damage::Truncated << load << false;
-        QTest::newRow("missing table") << Damage::MissingTable << load << false;
-        QTest::newRow("missing column") << Damage::MissingColumn << load << false;
-        QTest::newRow("wrong column type") << Damage::WrongColumnType << load << false;
-        QTest::newRow("no instrument record") << Damage::NoInstrumentRecord << picRecords << true;
-        QTest::newRow("two instrument records")
-            << Damage::TwoInstrumentRecords << picRecords << true;
-        QTest::newRow("no PC configuration record")
-            << Damage::NoPcConfigurationRecord << load << false;
-        QTest::newRow("read-only file") << Damage::ReadOnlyFile << QString() << false;
+        const char* load = "frm_password : form_load";
+        const char* picRecords =
+            "Incorrect number of PIC records - Please run Utility_Clean_up_PIC_records";
+        const auto row = [](const char* name, const char* how, const char* message, bool ends) {
+            QTest::newRow(name) << how << message << ends;
+        };
+        row("not a database", "text", load, false);
+        row("truncated", "truncate", load, false);
+        row("missing table", "DROP TABLE T_PIC_Params", load, false);
+        row("missing column", "ALTER TABLE T_PC_Configuration DROP COLUMN PC_41", load, false);
+        row("wrong column type", "UPDATE T_PC_Configuration SET PC_41 = 'garbage'", load, false);
+        row("no instrument record", "DELETE FROM T_PIC_list", picRecords, true);
+        row("two instrument records", "INSERT INTO T_PIC_list (PI_01) VALUES (102)", picRecords,
+            true);
+        row("no PC configuration record", "DELETE FROM T_PC_Configuration", load, false);
+        row("read-only file", "read-only", "", false);
     }
     void startUpOnADamagedDatabase() {
-        QFETCH(Damage, damageDone);
+        QFETCH(QString, how);
         QFETCH(QString, firstMessage);
         QFETCH(bool, ends);
         test::Fixture fx;
         // Opens without the password so that the configuration screen loads too.
         fx.exec(QStringLiteral("UPDATE T_PC_Configuration SET PC_41 = 0"));
-        if (!damage(fx, damageDone))
+        if (!damage(fx, how))
             QSKIP("this user can write to a read-only file");
         const QByteArray before = fileHash(fx.databasePath());
         bool ended = false;

@@ -120,18 +120,6 @@ class TestErrorReport : public QObject {
                               "06-03-26 08:00:00 - plain message"}));
     }
 
-    void lockConflictIsRetriedSilentlyThenShown() {
-        test::Fixture fx;
-        for (int tries = 0; tries < kSilentLockRetries; ++tries)
-            QCOMPARE(Report_error("x", kLocked, tries), Answer::Retry);
-        QVERIFY(fx.prompter.prompts.empty());
-        QCOMPARE(fx.clock.sleeps, kSilentLockRetries);
-        QCOMPARE(Report_error("x", kLocked, kSilentLockRetries), Answer::Ignore);
-        QCOMPARE(fx.prompter.prompts.size(), 1u);
-        QCOMPARE(fx.prompter.prompts[0].text, QStringLiteral("x : 3260 Could not update"));
-        QCOMPARE(fx.errorLogLines().size(), qsizetype(kSilentLockRetries + 1));
-    }
-
     void trapActsOnTheAnswer_data() {
         QTest::addColumn<Answer>("answer");
         QTest::addColumn<int>("runs");
@@ -164,14 +152,25 @@ class TestErrorReport : public QObject {
         QVERIFY(fx.errorLogLines().value(0).contains(" ERL "));
     }
 
-    void lockConflictThatClearsIsNeverShown() {
+    // Every conflict is logged; only one that outlasts the silent retries is shown.
+    void lockConflictIsRetriedSilentlyFirst_data() {
+        QTest::addColumn<int>("failures");
+        QTest::newRow("clears") << 2;
+        QTest::newRow("outlasts the retries") << kSilentLockRetries + 1;
+    }
+    void lockConflictIsRetriedSilentlyFirst() {
+        QFETCH(int, failures);
         test::Fixture fx;
-        FlakyStep step{2, Error(errnum::RecordLocked, QStringLiteral("locked"))};
-        QVERIFY(Trap(QStringLiteral("x")).run(std::ref(step)));
-        QCOMPARE(step.runs, 3);
-        QVERIFY(fx.prompter.prompts.empty());
-        QCOMPARE(fx.clock.sleeps, 2);
-        QCOMPARE(fx.errorLogLines().size(), qsizetype(2));
+        FlakyStep step{failures, Error(errnum::RecordLocked, QStringLiteral("Could not update"))};
+        const bool shown = failures > kSilentLockRetries;
+        QCOMPARE(Trap(QStringLiteral("x")).run(std::ref(step)), !shown);
+        QCOMPARE(step.runs, shown ? failures : failures + 1);
+        QCOMPARE(fx.clock.sleeps, std::min(failures, kSilentLockRetries));
+        QCOMPARE(fx.prompter.prompts.size(), shown ? 1u : 0u);
+        if (shown)
+            QVERIFY(
+                fx.prompter.prompts[0].text.endsWith(QStringLiteral(": 3260 Could not update")));
+        QCOMPARE(fx.errorLogLines().size(), qsizetype(failures));
     }
 
     void unwritableLogStillShowsTheBox() {

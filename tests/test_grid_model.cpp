@@ -1,19 +1,16 @@
-// The record grid model: filling from a query, display patterns, hidden rows, selection,
-// the edit hooks, and Qt's own model checks.
+// The record grid model: hidden rows and Qt's own model checks. Filling, display patterns,
+// selection, edits and the look hook are tested through the screens that use them.
 
 #include "record_grid_model.h"
 #include "record_grid_view.h"
 #include "sqlite_db.h"
 #include "test_support.h"
-#include "widget_colours.h"
 
 #include <QAbstractItemModelTester>
 #include <QSignalSpy>
 #include <QToolTip>
 
 using namespace kr7;
-
-Q_DECLARE_METATYPE(kr7::Value)
 
 namespace {
 
@@ -46,66 +43,6 @@ class TestGridModel : public QObject {
     Q_OBJECT
 
   private slots:
-    void fillKeepsColumnOrderAndAddsColumnsForUnlistedFields() {
-        auto db = memoryDatabase(3);
-        RecordGridModel grid;
-        grid.addColumn({QStringLiteral("b"), QStringLiteral("Bee"), 50});
-        grid.addColumn({QStringLiteral("z"), QStringLiteral("Zed"), 30});
-        grid.addColumn({QStringLiteral("A"), QStringLiteral("Ay"), 40});
-        fillAll(grid, db);
-        QCOMPARE(grid.columnCount(), 4);
-        QCOMPARE(grid.column(3).key, QStringLiteral("c"));
-        QCOMPARE(grid.headerData(3, Qt::Horizontal).toString(), QStringLiteral("c"));
-        QCOMPARE(viewColumn(grid, 2), (QStringList{"0", "1", "2"}));
-        QCOMPARE(viewColumn(grid, 0), (QStringList{"r0", "", "r2"}));
-        QVERIFY(grid.cellValue(1, 0).isNull());
-        QVERIFY(grid.cellValue(0, 1).isNull());
-        QCOMPARE(grid.cellValue(2, 3), Value::floating(2.5));
-
-        fillAll(grid, db); // a refill clears the rows first and adds no column twice
-        QCOMPARE(grid.gridRowCount(), 3);
-        QCOMPARE(grid.columnCount(), 4);
-    }
-
-    void displayPatterns_data() {
-        QTest::addColumn<QString>("pattern");
-        QTest::addColumn<Value>("stored");
-        QTest::addColumn<QString>("shown");
-        QTest::newRow("whole as is") << "" << Value::whole(-7) << "-7";
-        QTest::newRow("floating as is") << "" << Value::floating(2.25) << "2.25";
-        QTest::newRow("null") << "0.00" << Value::null() << "";
-        QTest::newRow("0") << "0" << Value::floating(2.5) << "3";
-        QTest::newRow("0.000") << "0.000" << Value::whole(2) << "2.000";
-        QTest::newRow("percent") << "0%" << Value::floating(0.2) << "20%";
-        QTest::newRow("thousands") << "#,###" << Value::whole(1234567) << "1,234,567";
-        QTest::newRow("text under a number pattern") << "0" << Value::text("n/a") << "n/a";
-        QTest::newRow("stored date")
-            << "dd/mm/yy hh:mm" << Value::text("2026-03-05 10:30:00") << "05/03/26 10:30";
-        QTest::newRow("no date") << "dd/mm/yy hh:mm" << Value::text("soon") << "soon";
-    }
-
-    void displayPatterns() {
-        QFETCH(QString, pattern);
-        QFETCH(Value, stored);
-        QFETCH(QString, shown);
-        RecordGridModel grid;
-        grid.addColumn({QStringLiteral("x"), QStringLiteral("X"), 40, true, {.pattern = pattern}});
-        auto db = sql::Database::open(QStringLiteral(":memory:"), sql::Database::Mode::Create);
-        grid.fill(std::move(db.prepare(QStringLiteral("SELECT ?1 AS x")).bind(1, stored)));
-        QCOMPARE(grid.cellText(0, 0), shown);
-        QCOMPARE(grid.data(grid.index(0, 0)).toString(), shown);
-    }
-
-    void checkBoxCellsShowAStateAndNoText() {
-        auto db = memoryDatabase(2);
-        RecordGridModel grid;
-        grid.addColumn({QStringLiteral("a"), QStringLiteral("A"), 40, true, {.checkBox = true}});
-        fillAll(grid, db);
-        QCOMPARE(grid.data(grid.index(0, 0), Qt::CheckStateRole), QVariant(Qt::Unchecked));
-        QCOMPARE(grid.data(grid.index(1, 0), Qt::CheckStateRole), QVariant(Qt::Checked));
-        QVERIFY(!grid.data(grid.index(1, 0)).isValid());
-    }
-
     void hiddenRowsLeaveTheViewAndKeepTheirGridNumbers() {
         auto db = memoryDatabase(6);
         RecordGridModel grid;
@@ -128,74 +65,6 @@ class TestGridModel : public QObject {
         QCOMPARE(viewColumn(grid, 0), (QStringList{"0", "5"}));
         grid.setRowVisible(3, true); // was row 4
         QCOMPARE(viewColumn(grid, 0), (QStringList{"0", "4", "5"}));
-    }
-
-    void selectedRowsComeInGridOrder() {
-        auto db = memoryDatabase(6);
-        RecordGridView view;
-        RecordGridModel& grid = view.grid();
-        fillAll(grid, db);
-        grid.setRowVisible(2, false);
-        auto* selection = view.selectionModel();
-        selection->select(grid.index(grid.viewRowOf(5), 1), QItemSelectionModel::Select);
-        selection->select(grid.index(grid.viewRowOf(1), 0), QItemSelectionModel::Select);
-        selection->select(grid.index(grid.viewRowOf(3), 2), QItemSelectionModel::Select);
-        QCOMPARE(view.selectedRows(), (std::vector<int>{1, 3, 5}));
-        view.setCurrentCell(4, 1);
-        QCOMPARE(view.currentRow(), 4);
-        QCOMPARE(view.selectedRows(), (std::vector<int>{4}));
-        view.setCurrentCell(2, 1); // hidden: nothing changes
-        QCOMPARE(view.currentRow(), 4);
-    }
-
-    void editsPassTheRequestAndTheCommitHook_data() {
-        QTest::addColumn<bool>("allowed");
-        QTest::addColumn<bool>("accepted");
-        QTest::addColumn<QString>("shown");
-        QTest::newRow("refused request") << false << true << "r2";
-        QTest::newRow("refused commit") << true << false << "r2";
-        QTest::newRow("committed") << true << true << "NEW";
-    }
-
-    void editsPassTheRequestAndTheCommitHook() {
-        QFETCH(bool, allowed);
-        QFETCH(bool, accepted);
-        QFETCH(QString, shown);
-        auto db = memoryDatabase(3);
-        RecordGridModel grid;
-        fillAll(grid, db);
-        grid.setEditRequest([&](int, int column) { return allowed && column == 1; });
-        std::vector<Value> committed;
-        grid.setBeforeCommit([&](int row, int, const Value& v) -> std::optional<Value> {
-            committed.push_back(v);
-            return accepted && row == 2 ? std::optional(Value::text(v.asText().toUpper()))
-                                        : std::nullopt;
-        });
-        QCOMPARE(bool(grid.flags(grid.index(2, 1)) & Qt::ItemIsEditable), allowed);
-        QVERIFY(!(grid.flags(grid.index(2, 0)) & Qt::ItemIsEditable));
-        QCOMPARE(grid.setData(grid.index(2, 1), QStringLiteral("new")), allowed && accepted);
-        QCOMPARE(committed.size(), allowed ? 1u : 0u);
-        QCOMPARE(grid.cellText(2, 1), shown);
-    }
-
-    void lookHookSetsTextAndColours() {
-        auto db = memoryDatabase(3);
-        RecordGridModel grid;
-        grid.addColumn(
-            {QStringLiteral("b"), QStringLiteral("B"), 40, true, {.background = Qt::green}});
-        fillAll(grid, db);
-        grid.setLookHook([](int row, int, CellLook& look) {
-            if (row == 1) {
-                look.text = QStringLiteral("(none)");
-                look.background = Qt::red;
-            }
-        });
-        QCOMPARE(grid.data(grid.index(1, 0)).toString(), QStringLiteral("(none)"));
-        QCOMPARE(grid.data(grid.index(1, 0), Qt::BackgroundRole).value<QColor>(), QColor(Qt::red));
-        QCOMPARE(grid.data(grid.index(0, 0), Qt::BackgroundRole).value<QColor>(),
-                 QColor(Qt::green));
-        QCOMPARE(grid.data(grid.index(0, 0), Qt::ForegroundRole).value<QColor>(), kFieldText);
-        QCOMPARE(grid.cellText(1, 0), QString()); // the hook changes the look, not the cell
     }
 
     // Widths drawn for the original's font grow with the grid's; only a column that says so

@@ -8,18 +8,9 @@
 #include "grid_messages.h"
 #include "settings_table.h"
 
-#include <QClipboard>
-
 using namespace kr7;
 
 namespace {
-
-// Replaces the field's text with a paste, which the keyboard filter does not see.
-void pasteOver(QWidget* field, const QString& text) {
-    QApplication::clipboard()->setText(text);
-    QTest::keyClick(field, Qt::Key_A, Qt::ControlModifier);
-    QTest::keyClick(field, Qt::Key_V, Qt::ControlModifier);
-}
 
 QString storedText(const config::Key& key) {
     if (key.isParam())
@@ -53,7 +44,7 @@ class TestHostileScreens : public QObject {
             for (const QString& text : test::hostileTexts()) {
                 QVERIFY(test::focusOn(field));
                 const QString before = field->text();
-                pasteOver(field, text);
+                test::pasteOver(field, text);
                 // The paste is taken, shortened by the field's limit, or refused whole.
                 const QString shown = field->text();
                 QVERIFY2(text.startsWith(shown) || shown == before,
@@ -74,21 +65,14 @@ class TestHostileScreens : public QObject {
     void messageGridTextCells() {
         test::Fixture fx;
         Open_database();
-        auto* screen = openMessagesEditor(nullptr);
-        QTRY_COMPARE(QApplication::activeWindow(), screen);
+        QWidget* screen = test::activated(openMessagesEditor(nullptr));
+        QVERIFY(screen);
         auto* grid = screen->findChild<RecordGridView*>(QStringLiteral("iGrid_Messages"));
         const int tables = test::tableCount(fx);
         for (const char* key : {"ME_03", "ME_04"}) {
             const int column = grid->grid().columnIndex(QString::fromLatin1(key));
             for (const QString& text : test::hostileTexts()) {
-                grid->setFocus();
-                grid->setCurrentCell(0, column);
-                QTest::keyClick(grid, Qt::Key_F2);
-                QPointer<QLineEdit> editor = qobject_cast<QLineEdit*>(QApplication::focusWidget());
-                QVERIFY(editor);
-                pasteOver(editor, text);
-                QTest::keyClick(editor, Qt::Key_Return);
-                QTRY_VERIFY(!editor);
+                typeIntoCell(grid, 0, column, text, true);
                 const QString shown = grid->grid().cellText(0, column);
                 QVERIFY(text.startsWith(shown));
                 const QString ref =
