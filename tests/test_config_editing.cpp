@@ -131,24 +131,6 @@ class TestConfigEditing : public QObject {
         QVERIFY(fx.prompter.prompts.empty());
     }
 
-    void escapePutsBackTheTextOnEntry() {
-        test::Fixture fx;
-        frm_config* screen = test::openActiveConfig();
-        QVERIFY(screen);
-        QLineEdit* edit = test::control(screen, QStringLiteral("txt_site_name"));
-        const Dump before = test::dump(fx);
-        QVERIFY(test::focusOn(edit));
-        const QString onEntry = edit->text();
-        test::retype(edit, QStringLiteral("Lab 9"));
-        QTest::keyClick(edit, Qt::Key_Escape);
-        QCOMPARE(edit->text(), onEntry);
-        QCOMPARE(test::promptLine(screen), QStringLiteral("Enter site name, 0-50 characters"));
-        QTest::keyClick(edit, Qt::Key_Tab);
-        QTRY_VERIFY(!edit->hasFocus());
-        QVERIFY(screen->close());
-        QCOMPARE(test::changes(before, test::dump(fx)), Dump{});
-    }
-
     // Every field that limits its typing swallows the rest, and a paste of such characters
     // is refused when the field is left.
     void charactersOutsideTheClassAreNeverStored() {
@@ -312,41 +294,6 @@ class TestConfigEditing : public QObject {
             const QString stored = check->isChecked() ? ticked : QStringLiteral("0");
             QCOMPARE(test::changes(before, test::dump(fx)), (Dump{{key, stored}}));
         }
-    }
-
-    void checkBoxesFollowTheKeyboardNotAPressAlone() {
-        test::Fixture fx;
-        frm_config* screen = test::openActiveConfig();
-        QVERIFY(screen);
-        auto* box = test::control<QCheckBox>(screen, QStringLiteral("chk_Demo_Mode"));
-        QVERIFY(test::focusOn(box));
-        QTest::keyClick(box, Qt::Key_Space);
-        QVERIFY(box->isChecked());
-        QCOMPARE(fx.query(QStringLiteral("SELECT PC_16 FROM T_PC_Configuration")).toText(),
-                 QStringLiteral("1"));
-        // Pressed, then released off the box: it does not toggle and nothing is written.
-        QTest::mousePress(box, Qt::LeftButton, {}, QPoint(8, box->height() / 2));
-        QTest::mouseRelease(box, Qt::LeftButton, {}, QPoint(-20, -20));
-        QVERIFY(box->isChecked());
-        QCOMPARE(fx.query(QStringLiteral("SELECT PC_16 FROM T_PC_Configuration")).toText(),
-                 QStringLiteral("1"));
-        QTest::keyClick(box, Qt::Key_Return);
-        QCOMPARE(focusedName(), QStringLiteral("cmd_dummy"));
-    }
-
-    void theSpreadsheetListWritesTheChosenEntry() {
-        test::Fixture fx; // "1 - Excel"
-        frm_config* screen = test::openActiveConfig();
-        QVERIFY(screen);
-        auto* list = test::control<QComboBox>(screen, QStringLiteral("cbo_Spreadsheet_link"));
-        QVERIFY(test::focusOn(list));
-        QCOMPARE(test::promptLine(screen), QStringLiteral("Use dropdown to select option"));
-        QTest::keyClick(list, Qt::Key_Down);
-        QCOMPARE(list->currentText(), QStringLiteral("2 - OpenOffice"));
-        QCOMPARE(fx.query(QStringLiteral("SELECT PC_45 FROM T_PC_Configuration")).toText(),
-                 QStringLiteral("2"));
-        QTest::keyClick(list, Qt::Key_Return);
-        QCOMPARE(focusedName(), QStringLiteral("cmd_dummy"));
     }
 };
 

@@ -79,41 +79,6 @@ class TestConfigLoad : public QObject {
         QVERIFY(fx.prompter.prompts.empty());
     }
 
-    void spreadsheetChoice_data() {
-        QTest::addColumn<int>("stored");
-        QTest::addColumn<QString>("shown");
-        QTest::newRow("2") << 2 << "2 - OpenOffice";
-        QTest::newRow("outside the list") << 3 << "";
-        QTest::newRow("negative") << -1 << "";
-    }
-    void spreadsheetChoice() {
-        QFETCH(int, stored);
-        QFETCH(QString, shown);
-        test::Fixture fx;
-        fx.exec(QStringLiteral("UPDATE T_PC_Configuration SET PC_45 = %1").arg(stored));
-        frm_config* screen = test::openConfig();
-        auto* combo = test::control<QComboBox>(screen, QStringLiteral("cbo_Spreadsheet_link"));
-        QCOMPARE(combo->currentText(), shown);
-        QCOMPARE(combo->count(), 3);
-        screen->close();
-        QCOMPARE(fx.query(QStringLiteral("SELECT PC_45 FROM T_PC_Configuration")).toNumber(),
-                 double(stored));
-    }
-
-    void unreadableValueIsReportedAndTheRestStillFilled() {
-        test::Fixture fx;
-        fx.exec(QStringLiteral("UPDATE T_PC_Configuration SET PC_03 = 'abc'"));
-        frm_config* screen = test::openConfig();
-        QVERIFY(screen);
-        // The multiplier and the user value computed from it.
-        QCOMPARE(fx.prompter.prompts.size(), 2u);
-        QVERIFY(fx.prompter.prompts[0].text.startsWith(QStringLiteral("frm_Config : form_load")));
-        QCOMPARE(test::control(screen, QStringLiteral("txt_gradient_multiplier"))->text(),
-                 QString());
-        QCOMPARE(test::control(screen, QStringLiteral("txt_offset_multiplier"))->text(),
-                 QStringLiteral("1.000"));
-    }
-
     void otherScreensOpenOnceEachAfterRegistration() {
         test::Fixture fx;
         frm_config* screen = test::openConfig();

@@ -13,6 +13,7 @@
 #include <QLineEdit>
 #include <QPointer>
 #include <QPushButton>
+#include <QToolTip>
 
 using namespace kr7;
 
@@ -267,6 +268,38 @@ class TestGridMessages : public QObject {
                      qPrintable(view->grid().column(c).title));
         screen->resize(200, 100);
         QTRY_VERIFY(view->viewport()->height() >= 5 * view->rowHeight(0));
+    }
+    // Widths drawn for the original's font grow with the grid's; only a column that says so
+    // aligns its title like its cells. A cell too narrow for its text shows it as a tool-tip.
+    void widthsFollowTheFontAndCutOffCellsShowTheirText() {
+        RecordGridView view;
+        RecordGridModel& model = view.grid();
+        model.setWidthScale(1.5);
+        model.addColumn(
+            {QStringLiteral("a"), QStringLiteral("A"), 40, true, {.alignment = Qt::AlignRight}});
+        model.addColumn({QStringLiteral("b"),
+                         QStringLiteral("B"),
+                         40,
+                         true,
+                         {.alignment = Qt::AlignRight, .alignHeader = true}});
+        QCOMPARE(model.column(0).width, 60);
+        QVERIFY(!model.headerData(0, Qt::Horizontal, Qt::TextAlignmentRole).isValid());
+        QCOMPARE(model.headerData(1, Qt::Horizontal, Qt::TextAlignmentRole).value<Qt::Alignment>(),
+                 Qt::AlignRight);
+        auto db = fx->openDatabase();
+        model.fill(
+            db.prepare(QStringLiteral("SELECT x AS a, x AS b FROM (SELECT 'Holloway-Smithson, "
+                                      "Jane' AS x UNION ALL SELECT 'Jo')")));
+        view.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&view));
+        for (const QString& tip : {QStringLiteral("Holloway-Smithson, Jane"), QString()}) {
+            const QPoint at = view.visualRect(model.index(tip.isEmpty(), 0)).center();
+            QHelpEvent help(QEvent::ToolTip, at, view.viewport()->mapToGlobal(at));
+            QCoreApplication::sendEvent(view.viewport(), &help);
+            QTRY_COMPARE(QToolTip::isVisible(), !tip.isEmpty());
+            if (!tip.isEmpty())
+                QCOMPARE(QToolTip::text(), tip);
+        }
     }
 };
 

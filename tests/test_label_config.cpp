@@ -150,53 +150,6 @@ class TestLabelConfig : public QObject {
         QVERIFY(c.fx.errorLogLines().last().endsWith(QStringLiteral(" - ") + report));
         QCOMPARE(log.writes(), (QStringList{"slot 34 LN_03", "slot 28 LN_03"}));
     }
-
-    // A label longer than its field, written by another program, cannot be stored again:
-    // the write restarts a few times, then the error is reported once and the loop ends.
-    void multipleStepErrorIsReportedAfterBoundedRestarts() {
-        test::CleaningFixture c;
-        const QString tooLong(60, u'L');
-        c.fx.exec(
-            QStringLiteral("UPDATE T_Labels_wanted SET LN_03 = '%1' WHERE LN_01 = 5").arg(tooLong));
-        test::WriteLog log(c.fx);
-        auto* screen = c.open<frm_label_config>(openLabelConfigScreen);
-        QVERIFY(screen);
-        QLineEdit* field = test::field(screen, QStringLiteral("txt_label(5)"));
-        QCOMPARE(field->text(), tooLong);
-        QVERIFY(test::focusOn(field));
-        QTest::keyClick(field, Qt::Key_Backspace);
-        QTest::keyClick(field, Qt::Key_Tab);
-        QCOMPARE(c.fx.prompter.prompts.size(), std::size_t(1));
-        const Prompt& prompt = c.fx.prompter.prompts[0];
-        QVERIFY2(prompt.text.startsWith(QStringLiteral("update_label_wanted_record : Error on "
-                                                       "line")),
-                 qPrintable(prompt.text));
-        QCOMPARE(prompt.buttons, Buttons::AbortRetryIgnore);
-        QVERIFY(log.writes().isEmpty());
-        QCOMPARE(test::stored(c.fx, QStringLiteral("slot 5")), tooLong);
-    }
-
-    void loadShowsEveryCycleAndReportsANullLabel() {
-        test::CleaningFixture c;
-        c.fx.exec(
-            QStringLiteral("UPDATE T_Labels_wanted SET LN_04 = 'Cycle five' WHERE LN_01 = 37"));
-        c.fx.exec(QStringLiteral("UPDATE T_Labels_wanted SET LN_03 = NULL WHERE LN_01 = 12"));
-        c.fx.exec(QStringLiteral("UPDATE T_PIC_list SET PI_81 = 33, PI_75 = NULL"));
-        auto* screen = c.open<frm_label_config>(openLabelConfigScreen);
-        QVERIFY(screen);
-        QCOMPARE(screen->windowTitle(), QStringLiteral("RJL label configuration"));
-        QCOMPARE(test::field(screen, QStringLiteral("txt_desc(5)"))->text(), "Cycle five");
-        QCOMPARE(test::field(screen, QStringLiteral("txt_desc(1)"))->text(), "Standard clean");
-        QCOMPARE(test::field(screen, QStringLiteral("txt_dry_time(7)"))->text(), "33");
-        QCOMPARE(test::field(screen, QStringLiteral("txt_dry_time(4)"))->text(), "");
-        QCOMPARE(test::field(screen, QStringLiteral("txt_label(12)"))->text(), "");
-        QCOMPARE(test::field(screen, QStringLiteral("txt_label(13)"))->text(), "WASHPOT_DOWN");
-        QCOMPARE(c.fx.prompter.prompts.size(), std::size_t(1));
-        const QString& text = c.fx.prompter.prompts[0].text;
-        QVERIFY2(text.startsWith(QStringLiteral("frm_label_config : form_load")) &&
-                     text.endsWith(QStringLiteral(" : 94 Invalid use of Null")),
-                 qPrintable(text));
-    }
 };
 
 KR7_TEST_MAIN(TestLabelConfig)

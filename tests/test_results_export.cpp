@@ -261,32 +261,6 @@ class TestResultsExport : public QObject {
         QCOMPARE(text.count(QRegularExpression(QStringLiteral("\\bB\\d\\b"))), 6);
     }
 
-    void printingStopsAtAThousandRows_data() {
-        QTest::addColumn<bool>("sheet");
-        QTest::newRow("plain printer") << false;
-        QTest::newRow("spreadsheet") << true;
-    }
-
-    void printingStopsAtAThousandRows() {
-        QFETCH(bool, sheet);
-        open(test::numberedResults(1500));
-        if (sheet)
-            screen->ExportGrid(true);
-        else
-            screen->print_details();
-        QCOMPARE(fx->prompter.prompts.size(), 0u);
-        const QString text = pdfText(pdfPath);
-        QVERIFY(text.contains(QStringLiteral("B999")));
-        QVERIFY(!text.contains(QStringLiteral("B1000")));
-        if (sheet) {
-            QVERIFY(text.contains(QStringLiteral("Page 9")));
-            QVERIFY(!text.contains(QStringLiteral("Page 10")));
-            QVERIFY(text.contains(QStringLiteral("05/03/26 10:30")));
-        } else {
-            QCOMPARE(text.count(QString(70, u'-')), 333);
-        }
-    }
-
     void failuresAreReportedAndTheWindowComesBack_data() {
         QTest::addColumn<QString>("action");
         QTest::addColumn<QString>("name");
