@@ -56,7 +56,6 @@ class TestConfigCommands : public QObject {
         const QString calibration = QStringLiteral("Do you wish to clear all Calibration records");
         QTest::newRow("samples, yes")
             << "cmd_samples_clear" << samples << true << kResultTables.mid(0, 3);
-        QTest::newRow("samples, no") << "cmd_samples_clear" << samples << false << QStringList();
         QTest::newRow("calibration, yes")
             << "cmd_calibration_recs_clear" << calibration << true << kResultTables.mid(3);
         QTest::newRow("calibration, no")
@@ -133,8 +132,6 @@ class TestConfigCommands : public QObject {
         };
         row("cmd_last_Check_date_now", "PI_16", "txt_last_Check_date",
             "txt_hours_since_last_CHECK");
-        row("cmd_date_last_maintenance_now", "PI_62", "txt_date_last_maintenance",
-            "txt_Maintenance_hours_since_last");
         row("cmd_Wash_Add_Date_Now", "PI_65", "txt_Wash_Add_Date", "");
     }
     void setToNowStampsTheDate() {

@@ -48,11 +48,8 @@ class TestConfigLoad : public QObject {
                 << field << QStringLiteral("UPDATE %1 SET %2 = %3").arg(table, key, stored)
                 << shown;
         };
-        row("txt_KR7_Name", "PI_30", "T_PIC_list", "'Bench 2'", "Bench 2");
         row("txt_params(34)", "PIC_03", "T_PIC_Params", "'12.5' WHERE PIC_01 = 34", "13");
-        row("txt_params(34)", "PIC_03", "T_PIC_Params", "NULL WHERE PIC_01 = 34", "");
         row("txt_max_hours_before_CHECK", "PI_35", "T_PIC_list", "125", "12.5");
-        row("txt_params(41)", "PIC_03", "T_PIC_Params", "'15' WHERE PIC_01 = 41", "1.5");
         row("txt_last_Check_PV25", "PI_45", "T_PIC_list", "1.725", "1.73");
         row("txt_Check_PV37", "PC_55", "T_PC_Configuration", "1.52", "1.520");
         row("txt_gradient_actual", "PI_27", "T_PIC_list", "-0.0021", "-0.0021000000");
@@ -60,12 +57,8 @@ class TestConfigLoad : public QObject {
             "01/03/26 08:05");
         row("txt_last_Check_date", "PI_16", "T_PIC_list", "NULL", "");
         row("txt_Reduction_Percentage", "PI_31", "T_PIC_list", "0.2", "20%");
-        row("txt_Reduction_Percentage", "PI_31", "T_PIC_list", "NULL", "");
         row("txt_Drift_actual", "PI_29", "T_PIC_list", "0.95", "-5%");
-        row("txt_Drift_actual", "PI_29", "T_PIC_list", "1", "0%");
         row("txt_gradient_user", "PI_27", "T_PIC_list", "0.0123456789", "1.23");
-        row("txt_gradient_user", "PI_27", "T_PIC_list", "NULL", "");
-        row("txt_timer_name(9)", "PC_81", "T_PC_Configuration", "'Heating wait'", "Heating wait");
     }
     void displayFormats() {
         QFETCH(QString, field);

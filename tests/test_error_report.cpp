@@ -74,9 +74,6 @@ class TestErrorReport : public QObject {
                             const char* shown) {
             QTest::newRow(name) << QString(name) << error << QString(logged) << QString(shown);
         };
-        row("Get_PIC_Param_value : PIC Param 5 missing", {},
-            "05-03-26 09:04:07 - Get_PIC_Param_value : PIC Param 5 missing",
-            "Get_PIC_Param_value : PIC Param 5 missing");
         row("frm_Config : form_load", kTypeMismatch,
             "05-03-26 09:04:07 -  ERR  13 - Type mismatchfrm_Config : form_load",
             "frm_Config : form_load : 13 Type mismatch");
@@ -88,9 +85,6 @@ class TestErrorReport : public QObject {
         row("frm_label_config : form_load", {errnum::ProviderError, "Unspecified error", 45},
             "05-03-26 09:04:07 -  ERL  45frm_label_config : form_load",
             "frm_label_config : form_load : Error on line  45");
-        row("grid_calibrants : form_load", kLocked,
-            "05-03-26 09:04:07 -  ERR  3260 - Could not updategrid_calibrants : form_load",
-            "grid_calibrants : form_load : 3260 Could not update");
     }
     void texts() {
         QFETCH(QString, name);

@@ -40,20 +40,15 @@ class TestLabelConfig : public QObject {
         row("cycle 1 wash label, post-test only", "2 1 2", "txt_label(33)", "NEW", "tab", "NEW",
             {"slot 33 LN_03", "slot 28 LN_03"});
         row("action label", "1 1 1", "txt_label(6)", "N'EW", "tab", "N'EW", {"slot 6 LN_03"});
-        row("copy slot itself", "1 1 1", "txt_label(30)", "NEW", "tab", "NEW", {"slot 30 LN_03"});
         row("cycle 5 dry time, every moment", "5 5 5", "txt_dry_time(4)", "7", "tab", "7",
             {"PI_75", "PI_83", "PI_85", "PI_87"});
-        row("enzyme wash time", "2 2 2", "txt_wash_time(5)", "45", "tab", "45", {"PI_76"});
         row("letters swallowed", "1 1 1", "txt_wash_time(7)", "4x-5.", "tab", "45", {"PI_80"});
         row("cycle 4 description", "1 1 1", "txt_desc(4)", "O'Brien's soak", "tab",
             "O'Brien's soak", {"slot 36 LN_04"});
         row("closing, cycle 4 wash time", "1 4 1", "txt_wash_time(3)", "12", "close", "12",
             {"PI_72", "PI_84"});
-        row("closing, description", "1 1 1", "txt_desc(5)", "Five", "close", "Five",
-            {"slot 37 LN_04"});
         row("closing, emptied label dropped", "1 1 1", "txt_label(3)", "", "close", "", {});
         row("time, Esc", "1 1 1", "txt_dry_time(2)", "9", "esc", "", {});
-        row("description, Esc", "1 1 1", "txt_desc(5)", "Y", "esc", "", {});
     }
     void leavingWritesTheFieldAndTheCopiesOfItsCycle() {
         QFETCH(QString, cycles);
