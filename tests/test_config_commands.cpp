@@ -102,25 +102,6 @@ class TestConfigCommands : public QObject {
         QCOMPARE(emptiedInOrder(fx), QStringList());
     }
 
-    // Another program holds the file: the failure is reported and nothing is deleted.
-    void aClearThatCannotWriteIsReported() {
-        test::Fixture fx;
-        fillResultTables(fx);
-        frm_config* screen = test::openActiveConfig();
-        QVERIFY(screen);
-        fx.prompter.answerNext(Answer::Yes);
-        {
-            sql::Database other = fx.openDatabase();
-            other.exec(QStringLiteral("BEGIN IMMEDIATE"));
-            click(screen, QStringLiteral("cmd_calibration_recs_clear"));
-            other.exec(QStringLiteral("ROLLBACK"));
-        }
-        QCOMPARE(fx.prompter.prompts.size(), 2u);
-        QVERIFY(fx.prompter.prompts[1].text.startsWith(
-            QStringLiteral("frm_config : cmd_calibration_recs_clear_Click")));
-        QCOMPARE(fx.query(QStringLiteral("SELECT count(*) FROM T_Calibration_data")).toNumber(), 1);
-    }
-
     void setToNowStampsTheDate_data() {
         QTest::addColumn<QString>("button");
         QTest::addColumn<QString>("key");

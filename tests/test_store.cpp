@@ -8,8 +8,6 @@
 #include "services.h"
 #include "test_support.h"
 
-#include <QElapsedTimer>
-
 using namespace kr7;
 
 Q_DECLARE_METATYPE(kr7::Value)
@@ -166,22 +164,6 @@ class TestStore : public QObject {
                  }),
                  error);
         QCOMPARE(result, fitted);
-    }
-
-    void writeMeetingALock() {
-        test::Fixture fx;
-        Open_database();
-        auto other = fx.openDatabase();
-        other.exec("BEGIN IMMEDIATE");
-        // Reading goes on while the instrument's program writes.
-        QCOMPARE(Get_PC_Config_value("PC_02"), Value::text(""));
-        QElapsedTimer waited;
-        waited.start();
-        QCOMPARE(errorOf([] { update_PC_Config_value("PC_02", Value::text("X")); }),
-                 errnum::RecordLocked);
-        QVERIFY(waited.elapsed() >= sql::kBusyTimeoutMs - 50);
-        other.exec("ROLLBACK");
-        update_PC_Config_value("PC_02", Value::text("X"));
     }
 };
 
