@@ -26,76 +26,51 @@ class TestConfigSave : public QObject {
   private slots:
     void cleanup() { test::deleteTopLevelWindows(); }
 
-    // A row for each kind of conversion and check of the save. An empty `key` means the text
-    // is dropped and nothing at all is written.
-    void pendingEditIsWrittenOnlyWhenItPasses_data() {
-        QTest::addColumn<QString>("field");
-        QTest::addColumn<QString>("typed");
-        QTest::addColumn<QString>("key");
-        QTest::addColumn<QString>("stored");
-        const auto row = [](const char* field, const char* typed, const char* key,
-                            const char* stored) {
-            QTest::addRow("%s %s", field, typed) << field << typed << key << stored;
-        };
-        row("txt_params(10)", "2.5", "param 10", "2");
-        row("txt_params(10)", "12x", "", "");
-        row("txt_params(102)", "37", "param 102", "370");
-        row("txt_params(101)", "40.1", "", "");
-        row("txt_params(103)", "36.9", "", "");
-        row("txt_params(41)", "12.5", "param 41", "125");
-        row("txt_max_dips_water", "1000", "PC_50", "100"); // typing stops at 3
-        row("txt_calibration_max_hours", "12.39", "PI_54", "123");
-        row("txt_last_Calibration_date", "01/03/26 08:05", "PI_14", "2026-03-01 08:05:00");
-        row("txt_date_last_maintenance", "", "PI_62", "NULL");
-        row("txt_offset_actual", "-1001", "", "");
-        row("txt_Drift_actual", "5", "PI_29", "1.05");
-        row("txt_wash_timeout", "12x", "PC_12", "12");
-        row("txt_Reduction_Percentage", "20", "PI_31", "0.2");
-        row("txt_PIC_config_download_date", "", "PI_04", "NULL");
-    }
-    void pendingEditIsWrittenOnlyWhenItPasses() {
-        QFETCH(QString, field);
-        QFETCH(QString, typed);
-        QFETCH(QString, key);
-        QFETCH(QString, stored);
-        test::Fixture fx;
-        fx.exec(QStringLiteral("UPDATE T_PIC_list SET PI_31 = 0")); // the start has 20% already
-        frm_config* screen = test::openConfig();
-        const Dump before = dump(fx);
-        test::retype(test::control(screen, field), typed);
-        closeAndWait(screen);
-        const Dump expected = key.isEmpty() ? Dump{} : Dump{{key, stored}};
-        QCOMPARE(changes(before, dump(fx)), expected);
-        QVERIFY(fx.prompter.prompts.empty());
-    }
-
-    // A paste skips the key filter: leaving the field and closing the screen take the same
-    // texts, those of the field's typing class and of the characters it showed, no others.
-    void aPasteIsCheckedAlikeOnLeavingAndClosing_data() {
+    // Typed or pasted (a paste skips the key filter), an edit is checked alike when the field
+    // is left and when the screen closes with it pending: texts of the field's typing class and
+    // of the characters it showed pass, no others. An empty `key`: nothing at all is written.
+    void anEditIsCheckedAlikeOnLeavingAndClosing_data() {
         QTest::addColumn<bool>("closing");
+        QTest::addColumn<bool>("paste");
         QTest::addColumn<QString>("field");
-        QTest::addColumn<QString>("pasted");
+        QTest::addColumn<QString>("text");
         QTest::addColumn<QString>("key");
         QTest::addColumn<QString>("stored");
         for (const bool closing : {false, true}) {
-            const auto row = [closing](const char* field, const char* pasted, const char* key,
-                                       const char* stored) {
-                QTest::addRow("%s %s %s", closing ? "close" : "leave", field, pasted)
-                    << closing << field << pasted << key << stored;
+            const auto row = [closing](bool paste, const char* field, const char* text,
+                                       const char* key, const char* stored) {
+                QTest::addRow("%s %s %s %s", closing ? "close" : "leave", paste ? "paste" : "type",
+                              field, text)
+                    << closing << paste << field << text << key << stored;
             };
-            row("txt_max_dips_water", "-5", "", "");
-            row("txt_max_days_calibrant", "-5", "", "");
-            row("txt_Reduction_Percentage", "25%", "PI_31", "0.25"); // shows 20%
-            row("txt_Reduction_Percentage", "25x", "", "");
-            row("txt_Drift_actual", "-5%", "PI_29", "0.95");         // shows 0%
-            row("txt_gradient_multiplier", "-1.5", "PC_03", "-1.5"); // shows -1.000
-            row("txt_offset_multiplier", "-1.5", "", "");            // shows 1.000
+            row(false, "txt_params(10)", "2.5", "param 10", "2");
+            row(false, "txt_params(10)", "12x", "", "");
+            row(false, "txt_params(102)", "37", "param 102", "370");
+            row(false, "txt_params(101)", "40.1", "", "");
+            row(false, "txt_params(103)", "36.9", "", "");
+            row(false, "txt_params(41)", "12.5", "param 41", "125");
+            row(false, "txt_max_dips_water", "1000", "PC_50", "100"); // typing stops at 3
+            row(false, "txt_calibration_max_hours", "12.39", "PI_54", "123");
+            row(false, "txt_last_Calibration_date", "01/03/26 08:05", "PI_14",
+                "2026-03-01 08:05:00");
+            row(false, "txt_date_last_maintenance", "", "PI_62", "NULL");
+            row(false, "txt_offset_actual", "-1001", "", "");
+            row(false, "txt_wash_timeout", "12x", "PC_12", "12");
+            row(false, "txt_PIC_config_download_date", "", "PI_04", "NULL");
+            row(true, "txt_max_dips_water", "-5", "", "");
+            row(true, "txt_max_days_calibrant", "-5", "", "");
+            row(true, "txt_Reduction_Percentage", "25%", "PI_31", "0.25"); // shows 20%
+            row(true, "txt_Reduction_Percentage", "25x", "", "");
+            row(true, "txt_Drift_actual", "-5%", "PI_29", "0.95");         // shows 0%
+            row(true, "txt_gradient_multiplier", "-1.5", "PC_03", "-1.5"); // shows -1.000
+            row(true, "txt_offset_multiplier", "-1.5", "", "");            // shows 1.000
         }
     }
-    void aPasteIsCheckedAlikeOnLeavingAndClosing() {
+    void anEditIsCheckedAlikeOnLeavingAndClosing() {
         QFETCH(bool, closing);
+        QFETCH(bool, paste);
         QFETCH(QString, field);
-        QFETCH(QString, pasted);
+        QFETCH(QString, text);
         QFETCH(QString, key);
         QFETCH(QString, stored);
         test::Fixture fx;
@@ -105,13 +80,18 @@ class TestConfigSave : public QObject {
         QLineEdit* edit = test::control(screen, field);
         QVERIFY(test::focusOn(edit));
         const Dump before = dump(fx);
-        edit->selectAll();
-        edit->insert(pasted);
+        if (paste) {
+            edit->selectAll();
+            edit->insert(text);
+        } else {
+            test::retype(edit, text);
+        }
         if (closing)
             closeAndWait(screen);
         else
             QTest::keyClick(edit, Qt::Key_Return);
         QCOMPARE(changes(before, dump(fx)), (key.isEmpty() ? Dump{} : Dump{{key, stored}}));
+        QVERIFY(fx.prompter.prompts.empty());
     }
 
     // What another program writes while the screen is open stays, however the untouched
