@@ -22,19 +22,8 @@ using test::Result;
 
 namespace {
 
-QString run(const QString& program, const QStringList& arguments) {
-    QProcess process;
-    process.start(program, arguments);
-    process.waitForFinished(60000);
-    return QString::fromUtf8(process.readAllStandardOutput());
-}
-
-QString pdfText(const QString& path) {
-    return run(QStringLiteral("pdftotext"), {QStringLiteral("-layout"), path, QStringLiteral("-")});
-}
-
 QString workbookPart(const QString& path, const QString& part) {
-    return run(QStringLiteral("unzip"), {QStringLiteral("-p"), path, part});
+    return test::run(QStringLiteral("unzip"), {QStringLiteral("-p"), path, part});
 }
 
 // The cells of a worksheet by reference ("A1"): each one's text (inline or the number as
@@ -251,7 +240,7 @@ class TestResultsExport : public QObject {
         open(results);
         screen->print_details();
         QCOMPARE(fx->prompter.prompts.size(), 0u);
-        const QString text = pdfText(pdfPath);
+        const QString text = test::pdfText(pdfPath);
         QVERIFY(text.contains(QStringLiteral("All Patient results on file")));
         QVERIFY(QRegularExpression(QStringLiteral("Barcode +PV25 +Time")).match(text).hasMatch());
         QVERIFY(

@@ -179,10 +179,6 @@ class TestStore : public QObject {
                  QStringLiteral("update_PIC_Param_value : PIC Param-5 missing"));
         QCOMPARE(fx.query(all), before);
         QCOMPARE(fx.errorLogLines().size(), qsizetype(2));
-
-        fx.prompter.answerNext(Answer::Abort);
-        QVERIFY_THROWS_EXCEPTION(ProgramEnded, Get_PIC_Param_value(999));
-        QVERIFY(services().endedWith.has_value());
     }
 
     void onlyTheFirstRecordIsWritten() {
@@ -314,17 +310,14 @@ class TestStore : public QObject {
         services().prompter = &prompter;
         prompter.answerNext(Answer::Retry);
         QCOMPARE(Report_error("frm_Config : form_load", kTypeMismatch), Answer::Retry);
-        fx.clock.set(test::at(2026, 3, 6, 8, 0));
-        QCOMPARE(Report_error("plain message"), Answer::Ignore);
-        QCOMPARE(prompter.logLinesAtBox, (std::vector<qsizetype>{1, 2}));
+        QCOMPARE(prompter.logLinesAtBox, (std::vector<qsizetype>{1}));
         const Prompt& p = prompter.prompts[0];
         QCOMPARE(p.text, QStringLiteral("frm_Config : form_load : 13 Type mismatch"));
         QCOMPARE(p.title, QStringLiteral("Contact Support before continuing"));
         QCOMPARE(p.buttons, Buttons::AbortRetryIgnore);
         QCOMPARE(p.icon, Icon::None);
         QCOMPARE(fx.errorLogLines(),
-                 (QStringList{"05-03-26 10:30:00 -  ERR  13 - Type mismatchfrm_Config : form_load",
-                              "06-03-26 08:00:00 - plain message"}));
+                 QStringList{"05-03-26 10:30:00 -  ERR  13 - Type mismatchfrm_Config : form_load"});
     }
 
     void trapActsOnTheAnswer_data() {

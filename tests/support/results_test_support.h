@@ -9,6 +9,7 @@
 #include "record_grid_view.h"
 #include "test_support.h"
 
+#include <QProcess>
 #include <QToolBar>
 
 namespace kr7::test {
@@ -62,6 +63,18 @@ inline std::vector<Result> numberedResults(int count) {
         results.push_back(r);
     }
     return results;
+}
+
+// What a program prints on its standard output.
+inline QString run(const QString& program, const QStringList& arguments) {
+    QProcess process;
+    process.start(program, arguments);
+    process.waitForFinished(60000);
+    return QString::fromUtf8(process.readAllStandardOutput());
+}
+
+inline QString pdfText(const QString& path) {
+    return run(QStringLiteral("pdftotext"), {QStringLiteral("-layout"), path, QStringLiteral("-")});
 }
 
 inline void setSpreadsheetLink(const Fixture& fx, int link) {
