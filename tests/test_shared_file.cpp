@@ -21,10 +21,7 @@ namespace {
 struct Acknowledged {
     QStringList samples;
     qint64 lastSampleCount = -1;
-    qint64 lastDips = -1;
-    QString tube;
     qint64 lastWriterCount = 0;
-    int lines = 0;
 };
 
 Acknowledged readAcknowledged(const QByteArray& output) {
@@ -33,15 +30,11 @@ Acknowledged readAcknowledged(const QByteArray& output) {
         const QStringList words = QString::fromUtf8(raw).split(u' ');
         if (words.size() < 2 || words[0] != u"ACK")
             continue; // a line cut short by a kill, or the closing summary
-        ++a.lines;
         if (words[1] == u"SAMPLE" && words.size() == 3)
             a.samples << words[2];
         else if (words[1] == u"COUNTER" && words.size() == 4)
             a.lastSampleCount = words[3].toLongLong();
-        else if (words[1] == u"DIPS" && words.size() == 4) {
-            a.tube = words[2];
-            a.lastDips = words[3].toLongLong();
-        } else if (words.size() == 2)
+        else if (words.size() == 2)
             a.lastWriterCount = words[1].toLongLong();
     }
     return a;
