@@ -134,27 +134,6 @@ class TestCleaningScreens : public QObject {
         QVERIFY(log.writes().isEmpty());
     }
 
-    void missingSlotIsReportedAndTheRestStored() {
-        test::CleaningFixture c;
-        setCycles(c.fx, QStringLiteral("2 2 1"));
-        c.fx.exec(QStringLiteral("DELETE FROM T_Labels_wanted WHERE LN_01 = 30"));
-        test::WriteLog log(c.fx);
-        auto* screen = c.open<frm_label_config>(openLabelConfigScreen);
-        QVERIFY(screen);
-        QLineEdit* field = test::field(screen, QStringLiteral("txt_label(34)"));
-        QVERIFY(test::focusOn(field));
-        test::retype(field, QStringLiteral("W2"));
-        QTest::keyClick(field, Qt::Key_Tab);
-        const QString report =
-            QStringLiteral("frm_label_config : update_label_wanted_record  30 missing");
-        QCOMPARE(c.fx.prompter.prompts.size(), std::size_t(1));
-        QCOMPARE(c.fx.prompter.prompts[0].text, report);
-        QCOMPARE(c.fx.prompter.prompts[0].title, kErrorBoxTitle);
-        QCOMPARE(c.fx.prompter.prompts[0].buttons, Buttons::AbortRetryIgnore);
-        QVERIFY(c.fx.errorLogLines().last().endsWith(QStringLiteral(" - ") + report));
-        QCOMPARE(log.writes(), (QStringList{"slot 34 LN_03", "slot 28 LN_03"}));
-    }
-
     // The copies start as cycle 1's; the sources of cycles 2 and 3 differ from them, and a
     // label changed by another program after the screen opened is copied as it is now. Esc
     // then puts back the text but not the choice.

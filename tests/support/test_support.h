@@ -74,9 +74,6 @@ inline QLineEdit* field(const QWidget* window, const QString& name) {
 
 // Gives the control the focus as a click would, bringing its tab page forward first.
 bool focusOn(QWidget* control);
-inline bool giveFocus(QWidget* control) {
-    return focusOn(control);
-}
 
 // The name of the control with the focus: the window's own, or the application's.
 QString focusedName(const QWidget* window = nullptr);
