@@ -25,7 +25,14 @@ QString status(QWidget* screen) {
     return screen->findChild<QLabel*>(QStringLiteral("lbl_status"))->text();
 }
 
+struct Leave {
+    QString cycles, name, typed, leave, stored;
+    QStringList writes;
+};
+
 } // namespace
+
+Q_DECLARE_METATYPE(Leave)
 
 class TestCleaningScreens : public QObject {
     Q_OBJECT
@@ -33,16 +40,11 @@ class TestCleaningScreens : public QObject {
   private slots:
     // Left by Tab, by closing the screen, or by Tab after Esc put back the text on entry.
     void leavingWritesTheFieldAndTheCopiesOfItsCycle_data() {
-        QTest::addColumn<QString>("cycles"); // PI_48, PI_50, PI_52
-        QTest::addColumn<QString>("name");
-        QTest::addColumn<QString>("typed");
-        QTest::addColumn<QString>("leave");
-        QTest::addColumn<QString>("stored");
-        QTest::addColumn<QStringList>("writes");
+        QTest::addColumn<Leave>("leaving");
         const auto row = [](const char* name, const char* cycles, const char* field,
                             const char* typed, const char* leave, const char* stored,
                             const QStringList& writes) {
-            QTest::newRow(name) << cycles << field << typed << leave << stored << writes;
+            QTest::newRow(name) << Leave{cycles, field, typed, leave, stored, writes};
         };
         row("cycle 2 wash label", "2 1 2", "txt_label(34)", "NEW", "tab", "NEW",
             {"slot 34 LN_03", "slot 30 LN_03", "slot 24 LN_03"});
@@ -60,12 +62,8 @@ class TestCleaningScreens : public QObject {
         row("time, Esc", "1 1 1", "txt_dry_time(2)", "9", "esc", "", {});
     }
     void leavingWritesTheFieldAndTheCopiesOfItsCycle() {
-        QFETCH(QString, cycles);
-        QFETCH(QString, name);
-        QFETCH(QString, typed);
-        QFETCH(QString, leave);
-        QFETCH(QString, stored);
-        QFETCH(QStringList, writes);
+        QFETCH(Leave, leaving);
+        const auto& [cycles, name, typed, leave, stored, writes] = leaving;
         test::CleaningFixture c;
         setCycles(c.fx, cycles);
         test::WriteLog log(c.fx);

@@ -33,7 +33,13 @@ QString foreignTo(config::Typing typing) {
     }
 }
 
+struct Commit {
+    QString field, typed, key, stored, shown, prompt, partner, partnerShown;
+};
+
 } // namespace
+
+Q_DECLARE_METATYPE(Commit)
 
 class TestConfigEditing : public QObject {
     Q_OBJECT
@@ -44,24 +50,16 @@ class TestConfigEditing : public QObject {
     // A refused row has no key: nothing is written and the text on entry comes back. A
     // partner is a field the commit recomputes, shown as the next load would show it.
     void enterCommitsTheField_data() {
-        QTest::addColumn<QString>("field");
-        QTest::addColumn<QString>("typed");
-        QTest::addColumn<QString>("key");
-        QTest::addColumn<QString>("stored");
-        QTest::addColumn<QString>("shown");
-        QTest::addColumn<QString>("prompt");
-        QTest::addColumn<QString>("partner");
-        QTest::addColumn<QString>("partnerShown");
+        QTest::addColumn<Commit>("commit");
         const auto accept = [](const char* field, const char* typed, const char* key,
                                const char* stored, const char* shown, const char* prompt = "",
                                const char* partner = "", const char* partnerShown = "") {
             QTest::addRow("%s %s", field, typed)
-                << field << typed << key << stored << shown << prompt << partner << partnerShown;
+                << Commit{field, typed, key, stored, shown, prompt, partner, partnerShown};
         };
         const auto refuse = [](const char* field, const char* typed, const char* message) {
             QTest::addRow("%s %s refused", field, typed)
-                << field << typed << QString() << QString() << QString() << message << QString()
-                << QString();
+                << Commit{field, typed, {}, {}, {}, message, {}, {}};
         };
         const char* anyDate = "Enter nothing or date";
         refuse("txt_params(10)", "1x", "Valid range 0-9999");
@@ -91,14 +89,8 @@ class TestConfigEditing : public QObject {
         accept("txt_Reduction_Percentage", "25", "PI_31", "0.25", "25%");
     }
     void enterCommitsTheField() {
-        QFETCH(QString, field);
-        QFETCH(QString, typed);
-        QFETCH(QString, key);
-        QFETCH(QString, stored);
-        QFETCH(QString, shown);
-        QFETCH(QString, prompt);
-        QFETCH(QString, partner);
-        QFETCH(QString, partnerShown);
+        QFETCH(Commit, commit);
+        const auto& [field, typed, key, stored, shown, prompt, partner, partnerShown] = commit;
         test::Fixture fx; // 05/03/26 10:30
         frm_config* screen = test::openActiveConfig();
         QVERIFY(screen);

@@ -18,7 +18,14 @@ void closeAndWait(frm_config* screen) {
     QTRY_VERIFY(closing.isNull());
 }
 
+struct Edit {
+    bool closing, paste;
+    QString field, text, key, stored;
+};
+
 } // namespace
+
+Q_DECLARE_METATYPE(Edit)
 
 class TestConfigSave : public QObject {
     Q_OBJECT
@@ -30,18 +37,13 @@ class TestConfigSave : public QObject {
     // is left and when the screen closes with it pending: texts of the field's typing class and
     // of the characters it showed pass, no others. An empty `key`: nothing at all is written.
     void anEditIsCheckedAlikeOnLeavingAndClosing_data() {
-        QTest::addColumn<bool>("closing");
-        QTest::addColumn<bool>("paste");
-        QTest::addColumn<QString>("field");
-        QTest::addColumn<QString>("text");
-        QTest::addColumn<QString>("key");
-        QTest::addColumn<QString>("stored");
+        QTest::addColumn<Edit>("row");
         for (const bool closing : {false, true}) {
             const auto row = [closing](bool paste, const char* field, const char* text,
                                        const char* key, const char* stored) {
                 QTest::addRow("%s %s %s %s", closing ? "close" : "leave", paste ? "paste" : "type",
                               field, text)
-                    << closing << paste << field << text << key << stored;
+                    << Edit{closing, paste, field, text, key, stored};
             };
             row(false, "txt_params(10)", "2.5", "param 10", "2");
             row(false, "txt_params(10)", "12x", "", "");
@@ -67,12 +69,8 @@ class TestConfigSave : public QObject {
         }
     }
     void anEditIsCheckedAlikeOnLeavingAndClosing() {
-        QFETCH(bool, closing);
-        QFETCH(bool, paste);
-        QFETCH(QString, field);
-        QFETCH(QString, text);
-        QFETCH(QString, key);
-        QFETCH(QString, stored);
+        QFETCH(Edit, row);
+        const auto& [closing, paste, field, text, key, stored] = row;
         test::Fixture fx;
         fx.exec(QStringLiteral("UPDATE T_PC_Configuration SET PC_03 = -1, PC_04 = 1"));
         frm_config* screen = test::openActiveConfig();
