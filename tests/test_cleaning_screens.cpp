@@ -30,7 +30,21 @@ struct Leave {
     QStringList writes;
 };
 
+struct Refusal {
+    QString name, pasted, message;
+    bool focusComesBack;
+};
+
+struct Choice {
+    QString name, digit;
+    QStringList writes, copies;
+};
+
 } // namespace
+
+Q_DECLARE_METATYPE(Choice)
+
+Q_DECLARE_METATYPE(Refusal)
 
 Q_DECLARE_METATYPE(Leave)
 
@@ -94,23 +108,18 @@ class TestCleaningScreens : public QObject {
     }
 
     void refusedValueKeepsTheOldOne_data() {
-        QTest::addColumn<QString>("name");
-        QTest::addColumn<QString>("pasted");
-        QTest::addColumn<QString>("message");
-        QTest::addColumn<bool>("focusComesBack");
+        QTest::addColumn<Refusal>("refusal");
         const auto row = [](const char* name, const char* field, const char* pasted,
                             const char* message, bool focusComesBack) {
-            QTest::newRow(name) << field << pasted << message << focusComesBack;
+            QTest::newRow(name) << Refusal{field, pasted, message, focusComesBack};
         };
         row("emptied label", "txt_label(34)", "", "Field cannot be empty", true);
         row("negative time", "txt_wash_time(1)", "-5", "Valid range 0-999", false);
         row("time with exponent", "txt_dry_time(6)", "1e3", "Valid range 0-999", false);
     }
     void refusedValueKeepsTheOldOne() {
-        QFETCH(QString, name);
-        QFETCH(QString, pasted);
-        QFETCH(QString, message);
-        QFETCH(bool, focusComesBack);
+        QFETCH(Refusal, refusal);
+        const auto& [name, pasted, message, focusComesBack] = refusal;
         test::CleaningFixture c;
         test::WriteLog log(c.fx);
         auto* screen = c.open<frm_label_config>(openLabelConfigScreen);
@@ -136,13 +145,10 @@ class TestCleaningScreens : public QObject {
     // label changed by another program after the screen opened is copied as it is now. Esc
     // then puts back the text but not the choice.
     void digitStoresTheChoiceAndItsCopies_data() {
-        QTest::addColumn<QString>("name");
-        QTest::addColumn<QString>("digit");
-        QTest::addColumn<QStringList>("writes");
-        QTest::addColumn<QStringList>("copies"); // "target=source"
+        QTest::addColumn<Choice>("choice");
         const auto row = [](const char* name, const char* field, const char* digit,
                             const QStringList& writes, const QStringList& copies) {
-            QTest::newRow(name) << field << digit << writes << copies;
+            QTest::newRow(name) << Choice{field, digit, writes, copies};
         };
         row("post-test 2", "txt_post_test_clean", "2",
             {"PI_50", "PI_84", "PI_85", "slot 28 LN_03", "slot 29 LN_03"},
@@ -155,10 +161,8 @@ class TestCleaningScreens : public QObject {
             {"PI_86=PI_68", "PI_87=PI_69", "slot 24=slot 34", "slot 25=slot 39"});
     }
     void digitStoresTheChoiceAndItsCopies() {
-        QFETCH(QString, name);
-        QFETCH(QString, digit);
-        QFETCH(QStringList, writes);
-        QFETCH(QStringList, copies);
+        QFETCH(Choice, choice);
+        const auto& [name, digit, writes, copies] = choice;
         test::CleaningFixture c;
         auto* screen = c.open<frm_wash_cycle>(openWashCycleScreen);
         QVERIFY(screen);

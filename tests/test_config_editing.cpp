@@ -251,30 +251,22 @@ class TestConfigEditing : public QObject {
 
     // Each box writes its own value when the user ticks it and 0 when the user clears it;
     // the box and the store agree.
-    void checkBoxesWriteTheirOnValue_data() {
-        QTest::addColumn<QString>("box");
-        QTest::addColumn<QString>("key");
-        QTest::addColumn<QString>("ticked");
-        const auto box = [](const char* name, const char* key, const char* ticked) {
-            QTest::newRow(name) << name << key << ticked;
-        };
-        box("chk_enzyme", "PI_57", "1");
-        box("Chk_PC_bell", "PC_09", "1");
-    }
     void checkBoxesWriteTheirOnValue() {
-        QFETCH(QString, box);
-        QFETCH(QString, key);
-        QFETCH(QString, ticked);
         test::Fixture fx;
         frm_config* screen = test::openActiveConfig();
         QVERIFY(screen);
-        auto* check = test::control<QCheckBox>(screen, box);
-        QVERIFY(test::focusOn(check));
-        for (int click = 0; click < 2; ++click) {
-            const Dump before = test::dump(fx);
-            test::clickBox(check);
-            const QString stored = check->isChecked() ? ticked : QStringLiteral("0");
-            QCOMPARE(test::changes(before, test::dump(fx)), (Dump{{key, stored}}));
+        for (const auto& [box, key] :
+             {std::pair("chk_enzyme", "PI_57"), std::pair("Chk_PC_bell", "PC_09")}) {
+            auto* check = test::control<QCheckBox>(screen, QLatin1String(box));
+            QVERIFY(test::focusOn(check));
+            for (int click = 0; click < 2; ++click) {
+                const Dump before = test::dump(fx);
+                test::clickBox(check);
+                const QString stored =
+                    check->isChecked() ? QStringLiteral("1") : QStringLiteral("0");
+                QCOMPARE(test::changes(before, test::dump(fx)),
+                         (Dump{{QLatin1String(key), stored}}));
+            }
         }
     }
 };

@@ -77,7 +77,27 @@ void click(QWidget* screen, const QString& button) {
     test::control<QPushButton>(screen, button)->click();
 }
 
+struct Bits {
+    int atLoad, atPress, box, written;
+};
+
+struct Clearing {
+    QString button, question;
+    bool yes;
+    QStringList emptied;
+};
+
+struct Stamp {
+    QString button, key, dateField, hoursField;
+};
+
 } // namespace
+
+Q_DECLARE_METATYPE(Stamp)
+
+Q_DECLARE_METATYPE(Clearing)
+
+Q_DECLARE_METATYPE(Bits)
 
 class TestConfigScreen : public QObject {
     Q_OBJECT
@@ -217,21 +237,16 @@ class TestConfigScreen : public QObject {
 
     // The word is read at each press, so a bit another program set since the load stays.
     void switchBitsWriteTheWord_data() {
-        QTest::addColumn<int>("atLoad");
-        QTest::addColumn<int>("atPress");
-        QTest::addColumn<int>("box");
-        QTest::addColumn<int>("written");
-        QTest::newRow("heating on ticks the display") << 0 << 0 << 0 << 33;
-        QTest::newRow("heating off clears reporting") << 49 << 49 << 0 << 32;
-        QTest::newRow("OS1 and OS2 off") << 255 << 255 << 7 << 127;
-        QTest::newRow("bleeper on beside a new bit") << 17 << 145 << 3 << 147;
-        QTest::newRow("reporting off") << 17 << 17 << 1 << 1;
+        QTest::addColumn<Bits>("bits");
+        QTest::newRow("heating on ticks the display") << Bits{0, 0, 0, 33};
+        QTest::newRow("heating off clears reporting") << Bits{49, 49, 0, 32};
+        QTest::newRow("OS1 and OS2 off") << Bits{255, 255, 7, 127};
+        QTest::newRow("bleeper on beside a new bit") << Bits{17, 145, 3, 147};
+        QTest::newRow("reporting off") << Bits{17, 17, 1, 1};
     }
     void switchBitsWriteTheWord() {
-        QFETCH(int, atLoad);
-        QFETCH(int, atPress);
-        QFETCH(int, box);
-        QFETCH(int, written);
+        QFETCH(Bits, bits);
+        const auto& [atLoad, atPress, box, written] = bits;
         test::Fixture fx;
         const QString setWord =
             QStringLiteral("UPDATE T_PIC_Params SET PIC_03 = '%1' WHERE PIC_01 = 80");
@@ -248,24 +263,19 @@ class TestConfigScreen : public QObject {
     }
 
     void clearingAsksThenEmptiesItsTables_data() {
-        QTest::addColumn<QString>("button");
-        QTest::addColumn<QString>("question");
-        QTest::addColumn<bool>("yes");
-        QTest::addColumn<QStringList>("emptied");
+        QTest::addColumn<Clearing>("clearing");
         const QString samples = QStringLiteral("Do you wish to clear all Samples records");
         const QString calibration = QStringLiteral("Do you wish to clear all Calibration records");
         QTest::newRow("samples, yes")
-            << "cmd_samples_clear" << samples << true << kResultTables.mid(0, 3);
+            << Clearing{"cmd_samples_clear", samples, true, kResultTables.mid(0, 3)};
         QTest::newRow("calibration, yes")
-            << "cmd_calibration_recs_clear" << calibration << true << kResultTables.mid(3);
+            << Clearing{"cmd_calibration_recs_clear", calibration, true, kResultTables.mid(3)};
         QTest::newRow("calibration, no")
-            << "cmd_calibration_recs_clear" << calibration << false << QStringList();
+            << Clearing{"cmd_calibration_recs_clear", calibration, false, {}};
     }
     void clearingAsksThenEmptiesItsTables() {
-        QFETCH(QString, button);
-        QFETCH(QString, question);
-        QFETCH(bool, yes);
-        QFETCH(QStringList, emptied);
+        QFETCH(Clearing, clearing);
+        const auto& [button, question, yes, emptied] = clearing;
         test::Fixture fx;
         fillResultTables(fx);
         frm_config* screen = test::openActiveConfig();
@@ -303,23 +313,18 @@ class TestConfigScreen : public QObject {
     }
 
     void setToNowStampsTheDate_data() {
-        QTest::addColumn<QString>("button");
-        QTest::addColumn<QString>("key");
-        QTest::addColumn<QString>("dateField");
-        QTest::addColumn<QString>("hoursField");
+        QTest::addColumn<Stamp>("stamp");
         const auto row = [](const char* button, const char* key, const char* date,
                             const char* hours) {
-            QTest::newRow(button) << button << key << date << hours;
+            QTest::newRow(button) << Stamp{button, key, date, hours};
         };
         row("cmd_last_Check_date_now", "PI_16", "txt_last_Check_date",
             "txt_hours_since_last_CHECK");
         row("cmd_Wash_Add_Date_Now", "PI_65", "txt_Wash_Add_Date", "");
     }
     void setToNowStampsTheDate() {
-        QFETCH(QString, button);
-        QFETCH(QString, key);
-        QFETCH(QString, dateField);
-        QFETCH(QString, hoursField);
+        QFETCH(Stamp, stamp);
+        const auto& [button, key, dateField, hoursField] = stamp;
         test::Fixture fx;
         frm_config* screen = test::openActiveConfig();
         QVERIFY(screen);

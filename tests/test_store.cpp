@@ -104,7 +104,23 @@ class ThrowingField : public QLineEdit {
     }
 };
 
+struct Fit {
+    QString field;
+    Value value, fitted;
+    int error;
+};
+
+struct Texts {
+    QString name;
+    ErrorInfo error;
+    QString logLine, boxText;
+};
+
 } // namespace
+
+Q_DECLARE_METATYPE(Texts)
+
+Q_DECLARE_METATYPE(Fit)
 
 class TestStore : public QObject {
     Q_OBJECT
@@ -193,13 +209,10 @@ class TestStore : public QObject {
     }
 
     void fitForField_data() {
-        QTest::addColumn<QString>("field");
-        QTest::addColumn<Value>("value");
-        QTest::addColumn<Value>("fitted");
-        QTest::addColumn<int>("error");
+        QTest::addColumn<Fit>("fit");
         const auto row = [](const char* name, const char* field, Value v, Value fitted,
                             int error = 0) {
-            QTest::newRow(name) << QString(field) << v << fitted << error;
+            QTest::newRow(name) << Fit{field, v, fitted, error};
         };
         row("number text into floating", "PC_03", Value::text(" 12.5 "), Value::floating(12.5));
         row("half to even into whole", "PC_01", Value::text("2.5"), Value::whole(2));
@@ -216,10 +229,8 @@ class TestStore : public QObject {
         row("unknown field", "PC_999", Value::whole(1), {}, errnum::ItemNotFound);
     }
     void fitForField() {
-        QFETCH(QString, field);
-        QFETCH(Value, value);
-        QFETCH(Value, fitted);
-        QFETCH(int, error);
+        QFETCH(Fit, fit);
+        const auto& [field, value, fitted, error] = fit;
         Value result;
         QCOMPARE(errorOf([&] {
                      const auto& column = store::columnOf(schema::PC_Configuration, field);
@@ -275,13 +286,10 @@ class TestStore : public QObject {
     }
 
     void texts_data() {
-        QTest::addColumn<QString>("name");
-        QTest::addColumn<ErrorInfo>("error");
-        QTest::addColumn<QString>("logLine");
-        QTest::addColumn<QString>("boxText");
+        QTest::addColumn<Texts>("row");
         const auto row = [](const char* name, const ErrorInfo& error, const char* logged,
                             const char* shown) {
-            QTest::newRow(name) << QString(name) << error << QString(logged) << QString(shown);
+            QTest::newRow(name) << Texts{name, error, logged, shown};
         };
         row("frm_Config : form_load", kTypeMismatch,
             "05-03-26 09:04:07 -  ERR  13 - Type mismatchfrm_Config : form_load",
@@ -296,10 +304,8 @@ class TestStore : public QObject {
             "frm_label_config : form_load : Error on line  45");
     }
     void texts() {
-        QFETCH(QString, name);
-        QFETCH(ErrorInfo, error);
-        QFETCH(QString, logLine);
-        QFETCH(QString, boxText);
+        QFETCH(Texts, row);
+        const auto& [name, error, logLine, boxText] = row;
         QCOMPARE(errorLogLine(test::at(2026, 3, 5, 9, 4, 7), name, error), logLine);
         QCOMPARE(errorBoxText(name, error), boxText);
     }
