@@ -45,10 +45,6 @@ QString describe(const QList<AuditRow>& rows) {
     return lines.join(u'\n');
 }
 
-void writeThroughTrap(const std::function<void()>& write) {
-    Trap(QStringLiteral("frm_config : txt_test_LostFocus")).run(write);
-}
-
 // Runs a statement past the table's guards, as someone editing the file by hand would.
 void tamper(const test::Fixture& fx, const QString& sql) {
     fx.exec(QStringLiteral("DROP TRIGGER T_Audit_trail_no_update"));
@@ -115,7 +111,7 @@ class TestAudit : public QObject {
         QFETCH(QString, expected);
         test::Fixture fx;
         Open_database();
-        writeThroughTrap(write);
+        Trap(QStringLiteral("frm_config : txt_test_LostFocus")).run(write);
         QCOMPARE(describe(auditRows(fx)), expected);
     }
 

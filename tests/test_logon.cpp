@@ -44,10 +44,6 @@ std::unique_ptr<Started> startUp() {
     return started;
 }
 
-QLineEdit* passwordField(frm_password* form) {
-    return form->findChild<QLineEdit*>(QStringLiteral("txt_password"));
-}
-
 void setPasswordFlag(test::Fixture& fx, bool on) {
     fx.exec(QStringLiteral("UPDATE T_PC_Configuration SET PC_41 = %1").arg(on ? 1 : 0));
 }
@@ -142,24 +138,13 @@ class TestLogon : public QObject {
         QVERIFY(fx.prompter.prompts.empty());
     }
 
-    void passwordFlagDecidesWhetherTheFormIsShown_data() {
-        QTest::addColumn<bool>("flag");
-        QTest::newRow("off: straight to the configuration screen") << false;
-        QTest::newRow("on: the log-on form waits") << true;
-    }
-    void passwordFlagDecidesWhetherTheFormIsShown() {
-        QFETCH(bool, flag);
+    void noPasswordFlagGoesStraightToTheConfigurationScreen() {
         test::Fixture fx;
-        setPasswordFlag(fx, flag);
+        setPasswordFlag(fx, false);
         const auto s = startUp();
         QVERIFY(!s->ended);
-        QCOMPARE(s->configOpened, flag ? 0 : 1);
-        if (flag) {
-            QVERIFY(s->form->isVisible());
-            QCOMPARE(s->form->windowTitle(), QStringLiteral("Password"));
-        } else {
-            QTRY_VERIFY(s->form.isNull()); // unloaded without ever being shown
-        }
+        QCOMPARE(s->configOpened, 1);
+        QTRY_VERIFY(s->form.isNull()); // unloaded without ever being shown
         QVERIFY(fx.prompter.prompts.empty());
     }
 
@@ -182,7 +167,9 @@ class TestLogon : public QObject {
         setPasswordFlag(fx, true);
         fx.clock.set(now);
         const auto s = startUp();
-        QLineEdit* field = passwordField(s->form);
+        QVERIFY(s->form->isVisible());
+        QCOMPARE(s->form->windowTitle(), QStringLiteral("Password"));
+        auto* field = s->form->findChild<QLineEdit*>(QStringLiteral("txt_password"));
         QVERIFY(QTest::qWaitForWindowActive(s->form));
         QSignalSpy returnPressed(field, &QLineEdit::returnPressed);
         QTest::keyClicks(field, typed);

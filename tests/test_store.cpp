@@ -155,25 +155,21 @@ class TestStore : public QObject {
         QVERIFY(fx.prompter.prompts.empty());
     }
 
-    void nullFieldReadsAsEmptyText_data() {
-        QTest::addColumn<QString>("table");
-        QTest::addColumn<QString>("field");
-        for (const char* field : {"PC_34", "PC_09"})
-            QTest::newRow(field) << schema::PC_Configuration << QString(field);
-        QTest::newRow("PI_03") << schema::PIC_list << QStringLiteral("PI_03");
-    }
+    // A file made by another tool may lack the NOT NULL of the Yes/No fields.
     void nullFieldReadsAsEmptyText() {
-        QFETCH(QString, table);
-        QFETCH(QString, field);
-        test::Fixture fx;
-        // A file made by another tool may lack the NOT NULL of the Yes/No fields.
-        fx.exec(QStringLiteral("CREATE TABLE copy AS SELECT * FROM %1; DROP TABLE %1; "
-                               "ALTER TABLE copy RENAME TO %1; UPDATE %1 SET %2 = NULL")
-                    .arg(table, field));
-        Open_database();
-        const Value v =
-            table == schema::PIC_list ? Get_PIC_list_value(field) : Get_PC_Config_value(field);
-        QCOMPARE(v, Value::text(QString()));
+        for (const auto& [table, field] :
+             {std::pair(schema::PC_Configuration, "PC_34"),
+              std::pair(schema::PC_Configuration, "PC_09"), std::pair(schema::PIC_list, "PI_03")}) {
+            test::Fixture fx;
+            fx.exec(QStringLiteral("CREATE TABLE copy AS SELECT * FROM %1; DROP TABLE %1; "
+                                   "ALTER TABLE copy RENAME TO %1; UPDATE %1 SET %2 = NULL")
+                        .arg(table, QLatin1String(field)));
+            Open_database();
+            const QString name = QLatin1String(field);
+            QCOMPARE(table == schema::PIC_list ? Get_PIC_list_value(name)
+                                               : Get_PC_Config_value(name),
+                     Value::text(QString()));
+        }
     }
 
     void missingParamIsReported() {
@@ -359,24 +355,21 @@ class TestStore : public QObject {
     }
 
     // Every conflict is logged; only one that outlasts the silent retries is shown.
-    void lockConflictIsRetriedSilentlyFirst_data() {
-        QTest::addColumn<int>("failures");
-        QTest::newRow("clears") << 2;
-        QTest::newRow("outlasts the retries") << kSilentLockRetries + 1;
-    }
     void lockConflictIsRetriedSilentlyFirst() {
-        QFETCH(int, failures);
-        test::Fixture fx;
-        FlakyStep step{failures, Error(errnum::RecordLocked, QStringLiteral("Could not update"))};
-        const bool shown = failures > kSilentLockRetries;
-        QCOMPARE(Trap(QStringLiteral("x")).run(std::ref(step)), !shown);
-        QCOMPARE(step.runs, shown ? failures : failures + 1);
-        QCOMPARE(fx.clock.sleeps, std::min(failures, kSilentLockRetries));
-        QCOMPARE(fx.prompter.prompts.size(), shown ? 1u : 0u);
-        if (shown)
-            QVERIFY(
-                fx.prompter.prompts[0].text.endsWith(QStringLiteral(": 3260 Could not update")));
-        QCOMPARE(fx.errorLogLines().size(), qsizetype(failures));
+        for (const int failures : {2, kSilentLockRetries + 1}) {
+            test::Fixture fx;
+            FlakyStep step{failures,
+                           Error(errnum::RecordLocked, QStringLiteral("Could not update"))};
+            const bool shown = failures > kSilentLockRetries;
+            QCOMPARE(Trap(QStringLiteral("x")).run(std::ref(step)), !shown);
+            QCOMPARE(step.runs, shown ? failures : failures + 1);
+            QCOMPARE(fx.clock.sleeps, std::min(failures, kSilentLockRetries));
+            QCOMPARE(fx.prompter.prompts.size(), shown ? 1u : 0u);
+            if (shown)
+                QVERIFY(fx.prompter.prompts[0].text.endsWith(
+                    QStringLiteral(": 3260 Could not update")));
+            QCOMPARE(fx.errorLogLines().size(), qsizetype(failures));
+        }
     }
 
     void unwritableLogStillShowsTheBox() {
