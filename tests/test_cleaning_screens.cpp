@@ -14,13 +14,6 @@ using namespace kr7;
 
 namespace {
 
-// The cycles chosen for start-up, post-test and menu cleaning (PI_48, PI_50, PI_52): "2 1 2".
-void setCycles(const test::Fixture& fx, const QString& cycles) {
-    const QStringList c = cycles.split(u' ');
-    fx.exec(QStringLiteral("UPDATE T_PIC_list SET PI_48 = '%1', PI_50 = '%2', PI_52 = '%3'")
-                .arg(c[0], c[1], c[2]));
-}
-
 QString status(QWidget* screen) {
     return screen->findChild<QLabel*>(QStringLiteral("lbl_status"))->text();
 }
@@ -79,7 +72,9 @@ class TestCleaningScreens : public QObject {
         QFETCH(Leave, leaving);
         const auto& [cycles, name, typed, leave, stored, writes] = leaving;
         test::CleaningFixture c;
-        setCycles(c.fx, cycles);
+        const QStringList chosen = cycles.split(u' '); // start-up, post-test and menu cleaning
+        c.fx.exec(QStringLiteral("UPDATE T_PIC_list SET PI_48 = '%1', PI_50 = '%2', PI_52 = '%3'")
+                      .arg(chosen[0], chosen[1], chosen[2]));
         test::WriteLog log(c.fx);
         auto* screen = c.open<frm_label_config>(openLabelConfigScreen);
         QVERIFY(screen);
