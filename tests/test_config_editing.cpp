@@ -206,21 +206,32 @@ class TestConfigEditing : public QObject {
         QCOMPARE(focusedName(), QStringLiteral("txt_Comport"));
     }
 
-    // The window going to the background is not the user leaving the field.
-    void deactivatingTheWindowCommitsNothing() {
+    // The window going to the background is not the user leaving the field, and Esc puts back
+    // the text on entry: neither writes anything, nor does the close after them.
+    void deactivatingTheWindowOrEscCommitsNothing() {
         test::Fixture fx;
         frm_config* screen = test::openActiveConfig();
         QVERIFY(screen);
+        const Dump before = test::dump(fx);
         QLineEdit* edit = test::control(screen, QStringLiteral("txt_Comport"));
         QVERIFY(test::focusOn(edit));
+        const QString onEntry = edit->text();
         test::retype(edit, QStringLiteral("0"));
-        QWidget other;
-        other.show();
-        other.activateWindow();
-        QTRY_COMPARE(QApplication::activeWindow(), &other);
-        QCOMPARE(background(edit), kEditingYellow);
-        QCOMPARE(edit->text(), QStringLiteral("0"));
-        QVERIFY(test::promptLine(screen).startsWith(QStringLiteral("Enter the serial port")));
+        {
+            QWidget other;
+            other.show();
+            other.activateWindow();
+            QTRY_COMPARE(QApplication::activeWindow(), &other);
+            QCOMPARE(background(edit), kEditingYellow);
+            QCOMPARE(edit->text(), QStringLiteral("0"));
+            QVERIFY(test::promptLine(screen).startsWith(QStringLiteral("Enter the serial port")));
+        }
+        screen->activateWindow();
+        QTRY_VERIFY(edit->hasFocus());
+        QTest::keyClick(edit, Qt::Key_Escape);
+        QCOMPARE(edit->text(), onEntry);
+        QVERIFY(screen->close());
+        QCOMPARE(test::changes(before, test::dump(fx)), Dump{});
     }
 
     // The store refuses the write: the screen says so and keeps the edit pending, and the
