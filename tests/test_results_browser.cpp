@@ -20,18 +20,6 @@ const QColor kLightCyan{204, 255, 255};
 const QColor kLightYellow{255, 255, 128};
 const QColor kNone{};
 
-// One result of each record type 1 to 12, barcode "T<type>".
-std::vector<Result> oneOfEachType() {
-    std::vector<Result> results;
-    for (int type = 1; type <= 12; ++type) {
-        Result r;
-        r.type = type;
-        r.barcode = QStringLiteral("T%1").arg(type);
-        results.push_back(r);
-    }
-    return results;
-}
-
 } // namespace
 
 class TestResultsBrowser : public QObject {
@@ -97,7 +85,12 @@ class TestResultsBrowser : public QObject {
     void eachFilterHidesExactlyItsTypes() {
         QFETCH(QString, box);
         QFETCH(QList<int>, types);
-        open(oneOfEachType());
+        std::vector<Result> results(12); // one of each record type n, barcode "Tn"
+        for (std::size_t n = 0; n < results.size(); ++n) {
+            results[n].type = int(n) + 1;
+            results[n].barcode = QStringLiteral("T%1").arg(n + 1);
+        }
+        open(results);
         QStringList all = shownBarcodes();
         QCOMPARE(all.size(), 12);
         const QList<QCheckBox*> boxes = box.isEmpty() ? screen->findChildren<QCheckBox*>()
