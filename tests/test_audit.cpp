@@ -45,10 +45,6 @@ QString describe(const QList<AuditRow>& rows) {
     return lines.join(u'\n');
 }
 
-void writeThroughTrap(const std::function<void()>& write) {
-    Trap(QStringLiteral("frm_config : txt_test_LostFocus")).run(write);
-}
-
 // Runs a statement past the table's guards, as someone editing the file by hand would.
 void tamper(const test::Fixture& fx, const QString& sql) {
     fx.exec(QStringLiteral("DROP TRIGGER T_Audit_trail_no_update"));
@@ -68,71 +64,54 @@ class TestAudit : public QObject {
         QTest::addColumn<std::function<void()>>("write");
         QTest::addColumn<QString>("expected");
         const auto row = [](const char* name, std::function<void()> write, const char* expected) {
-            QTest::newRow(name) << write << QString::fromUtf8(expected);
+            QStringList lines = QString::fromUtf8(expected).split(u'\n', Qt::SkipEmptyParts);
+            for (QString& line : lines)
+                line.prepend(QStringLiteral("frm_config : txt_test_LostFocus | "));
+            QTest::newRow(name) << write << lines.join(u'\n');
         };
-        row(
-            "configuration field", [] { update_PC_Config_value("PC_03", Value::text("12.5")); },
-            "frm_config : txt_test_LostFocus | T_PC_Configuration | PC_03 | <null> | 100.0 | 12.5");
-        row(
-            "same value writes nothing",
-            [] { update_PC_Config_value("PC_03", Value::text("100")); }, "");
-        row(
-            "text to null", [] { update_PC_Config_value("PC_42", Value::null()); },
-            "frm_config : txt_test_LostFocus | T_PC_Configuration | PC_42 | <null> | PV25 | "
-            "<null>");
-        row(
-            "null to a date",
-            [] { update_PC_Config_value("PC_34", Value::text("05/03/24 10:20")); },
-            "frm_config : txt_test_LostFocus | T_PC_Configuration | PC_34 | <null> | <null> | "
-            "2024-03-05 10:20:00");
-        row(
-            "refused write leaves no row",
-            [] { update_PC_Config_value("PC_03", Value::text("x")); }, "");
+        const auto pc = [](const char* field, const Value& v) {
+            return std::function<void()>([=] { update_PC_Config_value(field, v); });
+        };
+        const auto change = [](std::function<void(store::Changes&)> f) {
+            return std::function<void()>([=] { store::change(Get_connection(), f); });
+        };
         const auto message = [](int number, const char* reference) {
             return store::Record{
                 schema::Messages,
                 {{"ME_01", Value::whole(number)}, {"ME_02", Value::text(reference)}}};
         };
-        row(
-            "message text, by number and reference",
-            [=] {
-                store::change(Get_connection(), [&](store::Changes& c) {
-                    c.setField(message(2, "REMOVE_SAMPLE"), "ME_03",
-                               Value::text("Take the tube out"));
-                });
-            },
-            "frm_config : txt_test_LostFocus | T_Messages | ME_03 | ME_01 = 2 | Remove sample tube "
-            "| "
-            "Take the tube out");
-        row(
-            "message deleted",
-            [=] {
-                store::change(Get_connection(), [&](store::Changes& c) {
-                    c.deleteRecord(message(3, "SCAN_BARCODE"), "ME_02");
-                });
-            },
-            "frm_config : txt_test_LostFocus | T_Messages | * | ME_01 = 3 | SCAN_BARCODE | <null>");
-        row(
-            "message added",
-            [] {
-                store::change(Get_connection(), [](store::Changes& c) {
-                    c.addRecord({schema::Messages, {{"ME_01", Value::whole(90)}}},
-                                {{"ME_01", Value::whole(90)}, {"ME_02", Value::text("NEW")}});
-                });
-            },
-            "frm_config : txt_test_LostFocus | T_Messages | ME_01 | ME_01 = 90 | <null> | 90\n"
-            "frm_config : txt_test_LostFocus | T_Messages | ME_02 | ME_01 = 90 | <null> | NEW");
+        row("configuration field", pc("PC_03", Value::text("12.5")),
+            "T_PC_Configuration | PC_03 | <null> | 100.0 | 12.5");
+        row("same value writes nothing", pc("PC_03", Value::text("100")), "");
+        row("text to null", pc("PC_42", Value::null()),
+            "T_PC_Configuration | PC_42 | <null> | PV25 | <null>");
+        row("null to a date", pc("PC_34", Value::text("05/03/24 10:20")),
+            "T_PC_Configuration | PC_34 | <null> | <null> | 2024-03-05 10:20:00");
+        row("refused write leaves no row", pc("PC_03", Value::text("x")), "");
+        row("message text, by number and reference", change([=](store::Changes& c) {
+                c.setField(message(2, "REMOVE_SAMPLE"), "ME_03", Value::text("Take the tube out"));
+            }),
+            "T_Messages | ME_03 | ME_01 = 2 | Remove sample tube | Take the tube out");
+        row("message deleted",
+            change([=](store::Changes& c) { c.deleteRecord(message(3, "SCAN_BARCODE"), "ME_02"); }),
+            "T_Messages | * | ME_01 = 3 | SCAN_BARCODE | <null>");
+        row("message added", change([](store::Changes& c) {
+                c.addRecord({schema::Messages, {{"ME_01", Value::whole(90)}}},
+                            {{"ME_01", Value::whole(90)}, {"ME_02", Value::text("NEW")}});
+            }),
+            "T_Messages | ME_01 | ME_01 = 90 | <null> | 90\n"
+            "T_Messages | ME_02 | ME_01 = 90 | <null> | NEW");
         row(
             "PIC parameter, both fields", [] { update_PIC_Param_value(10, Value::whole(300)); },
-            "frm_config : txt_test_LostFocus | T_PIC_Params | PIC_03 | PIC_01 = 10 | 50 | 300\n"
-            "frm_config : txt_test_LostFocus | T_PIC_Params | PIC_04 | PIC_01 = 10 | 0032 | 012C");
+            "T_PIC_Params | PIC_03 | PIC_01 = 10 | 50 | 300\n"
+            "T_PIC_Params | PIC_04 | PIC_01 = 10 | 0032 | 012C");
     }
     void writePathsRecordEachChangedField() {
         QFETCH(std::function<void()>, write);
         QFETCH(QString, expected);
         test::Fixture fx;
         Open_database();
-        writeThroughTrap(write);
+        Trap(QStringLiteral("frm_config : txt_test_LostFocus")).run(write);
         QCOMPARE(describe(auditRows(fx)), expected);
     }
 

@@ -1,10 +1,8 @@
 // The close-time save: edits still pending when the configuration screen closes.
 
 #include "config_screen_test_support.h"
-#include "test_support.h"
 
 #include <QPointer>
-#include <map>
 
 using namespace kr7;
 
@@ -20,7 +18,14 @@ void closeAndWait(frm_config* screen) {
     QTRY_VERIFY(closing.isNull());
 }
 
+struct Edit {
+    bool closing, paste;
+    QString field, text, key, stored;
+};
+
 } // namespace
+
+Q_DECLARE_METATYPE(Edit)
 
 class TestConfigSave : public QObject {
     Q_OBJECT
@@ -28,133 +33,44 @@ class TestConfigSave : public QObject {
   private slots:
     void cleanup() { test::deleteTopLevelWindows(); }
 
-    // One row or more for each step of the save, in its order. An empty `stored` means the
-    // text is dropped and nothing at all is written.
-    void pendingEditIsWrittenOnlyWhenItPasses_data() {
-        QTest::addColumn<QString>("field");
-        QTest::addColumn<QString>("typed");
-        QTest::addColumn<QString>("key");
-        QTest::addColumn<QString>("stored");
-        const auto row = [](const char* name, const char* field, const char* typed, const char* key,
-                            const char* stored) {
-            QTest::addRow("%s %s", name, typed) << field << typed << key << stored;
-        };
-        row("1", "txt_params(10)", "2.5", "param 10", "2");
-        row("1", "txt_params(10)", "12x", "", "");
-        row("1", "txt_params(11)", "9999", "param 11", "9999");
-        row("2", "txt_params(34)", "999", "param 34", "999");
-        row("2", "txt_params(34)", "-1", "", "");
-        row("3", "txt_params(102)", "37", "param 102", "370");
-        row("3", "txt_params(102)", "37.1", "", "");
-        row("4", "txt_params(101)", "38", "param 101", "380");
-        row("4", "txt_params(101)", "40.1", "", "");
-        row("4", "txt_params(101)", "29.9", "", "");
-        row("5", "txt_params(103)", "37", "param 103", "370");
-        row("5", "txt_params(103)", "36.9", "", "");
-        row("6", "txt_params(40)", "12.9", "param 40", "12");
-        row("7", "txt_params(49)", "31.7", "param 49", "31");
-        row("7", "txt_params(60)", "-5", "", "");
-        row("8", "txt_params(41)", "12.5", "param 41", "125");
-        row("8", "txt_params(48)", "1000", "", "");
-        row("9", "txt_params(105)", "40", "param 105", "400");
-        row("10", "txt_params(22)", "AB", "param 22", "AB");
-        row("10", "txt_params(23)", "", "param 23", "");
-        row("11", "txt_max_hours_before_CHECK", "12.34", "PI_35", "123");
-        row("11", "txt_max_hours_before_CHECK", "1000", "", "");
-        row("12", "txt_max_dips_water", "999", "PC_50", "999");
-        row("12", "txt_max_dips_water", "1000", "PC_50", "100"); // typing stops at 3
-        row("13", "txt_max_dips_calibrant", "7", "PI_38", "7");
-        row("14", "txt_max_days_calibrant", "9999", "PI_39", "9999");
-        row("15", "txt_calibration_max_samples", "12x", "PI_53", "12");
-        row("16", "txt_calibration_max_hours", "12.39", "PI_54", "123");
-        row("16", "txt_calibration_max_hours", "1000", "", "");
-        row("17", "txt_calibration_time_of_day", "24", "PI_49", "24");
-        row("17", "txt_calibration_time_of_day", "25", "", "");
-        row("18", "txt_calibration_samples_since_last", "13", "PI_15", "13");
-        row("19", "txt_last_Calibration_date", "01/03/26 08:05", "PI_14", "2026-03-01 08:05:00");
-        row("19", "txt_last_Calibration_date", "99/99/99", "", "");
-        row("20", "txt_Maintenance_max_samples", "999", "PI_55", "999");
-        row("21", "txt_Maintenance_samples_since_last", "5", "PI_63", "5");
-        row("22", "txt_Maintenance_max_hours", "99.96", "PI_56", "999");
-        row("22", "txt_Maintenance_max_hours", "1000", "", "");
-        row("23", "txt_maintenance_time_of_day", "24", "PI_88", "24");
-        row("23", "txt_maintenance_time_of_day", "25", "", "");
-        row("24", "txt_date_last_maintenance", "", "PI_62", "NULL");
-        row("24", "txt_date_last_maintenance", "31/02/26", "", "");
-        row("25", "txt_steriliser_tubes", "3", "PI_58", "3");
-        row("26", "txt_gradient_actual", "-999", "PI_27", "-999");
-        row("26", "txt_offset_actual", "-1001", "", "");
-        row("27", "txt_Drift_actual", "5", "PI_29", "1.05");
-        row("27", "txt_Drift_actual", "1001", "", "");
-        row("28", "txt_gradient_multiplier", "2.5", "PC_03", "2.5");
-        row("28", "txt_offset_multiplier", "1001", "", "");
-        row("29", "txt_Check_PV25", "1.25", "PC_56", "1.25");
-        row("29", "txt_High_PV37", "1000.1", "", "");
-        row("30", "txt_PV_label1", "Vis", "PC_42", "Vis");
-        row("31", "txt_Comport", "32", "PC_05", "32");
-        row("31", "txt_Comport", "0", "", "");
-        row("32", "txt_RJL_dir", "D:\\RJL\\", "PC_25", "D:\\RJL\\");
-        row("33", "txt_Site_ID", "12", "PC_01", "12");
-        row("33", "txt_Site_ID", "0", "", "");
-        row("34", "txt_site_name", "Lab 2", "PC_02", "Lab 2");
-        row("35", "txt_KR7_Name", "Bench 2", "PI_30", "Bench 2");
-        row("36", "txt_wash_timeout", "12x", "PC_12", "12");
-        row("37", "txt_hours_cleaning_allowance", "99", "PI_89", "99");
-        row("38", "txt_Reduction_PV", "99.9", "PI_32", "99.9");
-        row("38", "txt_Reduction_PV", "100", "", "");
-        row("39", "txt_Reduction_Percentage", "20", "PI_31", "0.2");
-        row("39", "txt_Reduction_Percentage", "101", "", "");
-        row("40", "txt_PIC_config_download_date", "", "PI_04", "NULL");
-        row("40", "txt_last_Check_date", "1/3/26", "PI_16", "2026-03-01 00:00:00");
-        row("40", "txt_Program_download_date", "31/02/26", "", "");
-        row("41", "txt_valve_name(13)", "V13", "PC_104", "V13");
-        row("42", "txt_timer_name(3)", "T3", "PC_75", "T3");
-    }
-    void pendingEditIsWrittenOnlyWhenItPasses() {
-        QFETCH(QString, field);
-        QFETCH(QString, typed);
-        QFETCH(QString, key);
-        QFETCH(QString, stored);
-        test::Fixture fx;
-        fx.exec(QStringLiteral("UPDATE T_PIC_list SET PI_31 = 0")); // the start has 20% already
-        frm_config* screen = test::openConfig();
-        const Dump before = dump(fx);
-        test::retype(test::control(screen, field), typed);
-        closeAndWait(screen);
-        const Dump expected = key.isEmpty() ? Dump{} : Dump{{key, stored}};
-        QCOMPARE(changes(before, dump(fx)), expected);
-        QVERIFY(fx.prompter.prompts.empty());
-    }
-
-    // A paste skips the key filter: leaving the field and closing the screen take the same
-    // texts, those of the field's typing class and of the characters it showed, no others.
-    void aPasteIsCheckedAlikeOnLeavingAndClosing_data() {
-        QTest::addColumn<bool>("closing");
-        QTest::addColumn<QString>("field");
-        QTest::addColumn<QString>("pasted");
-        QTest::addColumn<QString>("key");
-        QTest::addColumn<QString>("stored");
+    // Typed or pasted (a paste skips the key filter), an edit is checked alike when the field
+    // is left and when the screen closes with it pending: texts of the field's typing class and
+    // of the characters it showed pass, no others. An empty `key`: nothing at all is written.
+    void anEditIsCheckedAlikeOnLeavingAndClosing_data() {
+        QTest::addColumn<Edit>("row");
         for (const bool closing : {false, true}) {
-            const auto row = [closing](const char* field, const char* pasted, const char* key,
-                                       const char* stored) {
-                QTest::addRow("%s %s %s", closing ? "close" : "leave", field, pasted)
-                    << closing << field << pasted << key << stored;
+            const auto row = [closing](bool paste, const char* field, const char* text,
+                                       const char* key, const char* stored) {
+                QTest::addRow("%s %s %s %s", closing ? "close" : "leave", paste ? "paste" : "type",
+                              field, text)
+                    << Edit{closing, paste, field, text, key, stored};
             };
-            row("txt_max_dips_water", "-5", "", "");
-            row("txt_max_days_calibrant", "-5", "", "");
-            row("txt_Reduction_Percentage", "25%", "PI_31", "0.25"); // shows 20%
-            row("txt_Reduction_Percentage", "25x", "", "");
-            row("txt_Drift_actual", "-5%", "PI_29", "0.95");         // shows 0%
-            row("txt_gradient_multiplier", "-1.5", "PC_03", "-1.5"); // shows -1.000
-            row("txt_offset_multiplier", "-1.5", "", "");            // shows 1.000
+            row(false, "txt_params(10)", "2.5", "param 10", "2");
+            row(false, "txt_params(10)", "12x", "", "");
+            row(false, "txt_params(102)", "37", "param 102", "370");
+            row(false, "txt_params(101)", "40.1", "", "");
+            row(false, "txt_params(103)", "36.9", "", "");
+            row(false, "txt_params(41)", "12.5", "param 41", "125");
+            row(false, "txt_max_dips_water", "1000", "PC_50", "100"); // typing stops at 3
+            row(false, "txt_calibration_max_hours", "12.39", "PI_54", "123");
+            row(false, "txt_last_Calibration_date", "01/03/26 08:05", "PI_14",
+                "2026-03-01 08:05:00");
+            row(false, "txt_date_last_maintenance", "", "PI_62", "NULL");
+            row(false, "txt_offset_actual", "-1001", "", "");
+            row(false, "txt_wash_timeout", "12x", "PC_12", "12");
+            row(false, "txt_PIC_config_download_date", "", "PI_04", "NULL");
+            row(true, "txt_max_dips_water", "-5", "", "");
+            row(true, "txt_max_days_calibrant", "-5", "", "");
+            row(true, "txt_Reduction_Percentage", "25%", "PI_31", "0.25"); // shows 20%
+            row(true, "txt_Reduction_Percentage", "25x", "", "");
+            row(true, "txt_Drift_actual", "-5%", "PI_29", "0.95");         // shows 0%
+            row(true, "txt_gradient_multiplier", "-1.5", "PC_03", "-1.5"); // shows -1.000
+            row(true, "txt_offset_multiplier", "-1.5", "", "");            // shows 1.000
         }
     }
-    void aPasteIsCheckedAlikeOnLeavingAndClosing() {
-        QFETCH(bool, closing);
-        QFETCH(QString, field);
-        QFETCH(QString, pasted);
-        QFETCH(QString, key);
-        QFETCH(QString, stored);
+    void anEditIsCheckedAlikeOnLeavingAndClosing() {
+        QFETCH(Edit, row);
+        const auto& [closing, paste, field, text, key, stored] = row;
         test::Fixture fx;
         fx.exec(QStringLiteral("UPDATE T_PC_Configuration SET PC_03 = -1, PC_04 = 1"));
         frm_config* screen = test::openActiveConfig();
@@ -162,13 +78,18 @@ class TestConfigSave : public QObject {
         QLineEdit* edit = test::control(screen, field);
         QVERIFY(test::focusOn(edit));
         const Dump before = dump(fx);
-        edit->selectAll();
-        edit->insert(pasted);
+        if (paste) {
+            edit->selectAll();
+            edit->insert(text);
+        } else {
+            test::retype(edit, text);
+        }
         if (closing)
             closeAndWait(screen);
         else
             QTest::keyClick(edit, Qt::Key_Return);
         QCOMPARE(changes(before, dump(fx)), (key.isEmpty() ? Dump{} : Dump{{key, stored}}));
+        QVERIFY(fx.prompter.prompts.empty());
     }
 
     // What another program writes while the screen is open stays, however the untouched

@@ -1,5 +1,5 @@
-// The calibrant records browser, driven through its grid: the caption, which cells take an
-// edit, the drained switch and the dips, each read back from the database.
+// The calibrant records browser, driven through its grid: which cells take an edit, the
+// drained switch and the dips, each read back from the database.
 
 #include "database.h"
 #include "grid_calibrants.h"
@@ -22,17 +22,6 @@ void setTubes(test::Fixture& fx) {
         "('H200', '2026-02-03 09:00:00', '2026-02-01 08:30:00', 1, 0, '2026-02-03 09:00:00');"
         "CREATE TABLE writes (n); CREATE TRIGGER counted AFTER UPDATE ON T_Calibration_data "
         "BEGIN INSERT INTO writes VALUES (1); END"));
-}
-
-void setTubeCount(test::Fixture& fx, int count) {
-    auto db = fx.openDatabase();
-    sql::inWriteTransaction(db, [&] {
-        for (int n = 0; n < count; ++n)
-            db.prepare(
-                  QStringLiteral("INSERT INTO T_Calibration_data (CD_02, CD_07) VALUES (?1, 0)"))
-                .bind(1, Value::text(QStringLiteral("L%1").arg(n)))
-                .run();
-    });
 }
 
 } // namespace
@@ -58,8 +47,8 @@ class TestGridCalibrants : public QObject {
     }
 
     void open() {
-        screen = openCalibrantRecords(nullptr);
-        QTRY_COMPARE(QApplication::activeWindow(), screen);
+        screen = test::activated(openCalibrantRecords(nullptr));
+        QVERIFY(screen);
     }
 
     void typeDips(int row, const QString& text) {
@@ -79,7 +68,9 @@ class TestGridCalibrants : public QObject {
 
     // The browser opens with room for about 20 tubes, and its grid grows with the window.
     void opensTallEnoughAndGrowsWithTheWindow() {
-        setTubeCount(*fx, 25);
+        fx->exec(QStringLiteral("WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n "
+                                "WHERE i < 25) INSERT INTO T_Calibration_data (CD_02, CD_07) "
+                                "SELECT 'L' || i, 0 FROM n"));
         open();
         QVERIFY(grid()->viewport()->height() >= 20 * grid()->rowHeight(0));
         const int width = grid()->width();
@@ -87,55 +78,20 @@ class TestGridCalibrants : public QObject {
         QTRY_COMPARE(grid()->width(), width + 100);
     }
 
-    void captionCountsTheTubes_data() {
-        QTest::addColumn<int>("tubes");
-        QTest::addColumn<QString>("caption");
-        QTest::newRow("none") << 0 << "There are no calibration data records on file";
-        QTest::newRow("two") << 2 << "Calibration Data records (2 recs)";
-        QTest::newRow("thousands") << 1234 << "Calibration Data records (1,234 recs)";
-    }
-
-    void captionCountsTheTubes() {
-        QFETCH(int, tubes);
-        QFETCH(QString, caption);
-        setTubeCount(*fx, tubes);
-        open();
-        QCOMPARE(screen->windowTitle(), caption);
-        QCOMPARE(grid()->grid().gridRowCount(), tubes);
-    }
-
-    void rowsShowTheTubesInTheirFormats() {
-        setTubes(*fx);
-        open();
-        const QStringList titles = {"Barcode",  "Last Updated", "Date filled",
-                                    "No. dips", "Drained",      "Date drained"};
-        for (int c = 0; c < titles.size(); ++c)
-            QCOMPARE(grid()->grid().headerData(c, Qt::Horizontal).toString(), titles[c]);
-        QCOMPARE(grid()->grid().cellText(0, column("CD_03")), QStringLiteral("02/02/26 09:00"));
-        QCOMPARE(grid()->grid().cellText(1, column("CD_10")), QStringLiteral("03/02/26 09:00"));
-        QCOMPARE(grid()->grid().cellText(0, column("CD_09")), QStringLiteral("5"));
-    }
-
-    void onlyDipsAndDrainedTakeAnEdit_data() {
-        QTest::addColumn<QString>("key");
-        QTest::addColumn<bool>("editable");
-        for (const char* key : {"CD_02", "CD_03", "CD_04", "CD_10"})
-            QTest::newRow(key) << key << false;
-        QTest::newRow("CD_09") << "CD_09" << true;
-        QTest::newRow("CD_07") << "CD_07" << true;
-    }
-
+    // Only the dips take typing; the drained switch takes a click; the barcode neither.
     void onlyDipsAndDrainedTakeAnEdit() {
-        QFETCH(QString, key);
-        QFETCH(bool, editable);
         setTubes(*fx);
         open();
-        const int c = column(key.toLatin1().constData());
-        QCOMPARE(grid()->grid().canEdit(0, c), editable);
-        grid()->setCurrentCell(0, c);
-        QTest::keyClick(grid(), Qt::Key_F2);
-        QCOMPARE(qobject_cast<QLineEdit*>(QApplication::focusWidget()) != nullptr,
-                 editable && key == u"CD_09");
+        for (const char* key : {"CD_02", "CD_09", "CD_07"}) {
+            const int c = column(key);
+            QCOMPARE(grid()->grid().canEdit(0, c), key != std::string_view("CD_02"));
+            grid()->setCurrentCell(0, c);
+            QTest::keyClick(grid(), Qt::Key_F2);
+            auto* editor = qobject_cast<QLineEdit*>(QApplication::focusWidget());
+            QCOMPARE(editor != nullptr, key == std::string_view("CD_09"));
+            if (editor)
+                QTest::keyClick(editor, Qt::Key_Escape);
+        }
     }
 
     void drainedSetsTheDateAndUndrainedClearsTheDips() {

@@ -36,14 +36,6 @@ std::vector<Result> steadyRuns(int count) {
     return runs;
 }
 
-QString pdfText(const QString& path) {
-    QProcess process;
-    process.start(QStringLiteral("pdftotext"),
-                  {QStringLiteral("-layout"), path, QStringLiteral("-")});
-    process.waitForFinished(60000);
-    return QString::fromUtf8(process.readAllStandardOutput());
-}
-
 } // namespace
 
 class TestQcScreen : public QObject {
@@ -124,7 +116,7 @@ class TestQcScreen : public QObject {
         screen->savePdf();
         const QString path = screen->outputPath(QStringLiteral("pdf"));
         QCOMPARE(path, fx->folder() + QStringLiteral("qc_CHECK_PV25_310126_020326.pdf"));
-        const QString text = pdfText(path).simplified();
+        const QString text = test::pdfText(path).simplified();
         for (const char* expected :
              {"CHECK PV25 from 31/01/26 to 02/03/26, all instruments", "n 42",
               "Date Barcode Value z Rules", "OUT 1.900 +4.75 1-2s, 1-3s", "WARN 1.810 +2.27 1-2s"})

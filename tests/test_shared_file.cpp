@@ -8,7 +8,6 @@
 #include "install_folder.h"
 #include "services.h"
 #include "test_support.h"
-#include "trap.h"
 
 #include <QFile>
 #include <QProcess>
@@ -22,10 +21,7 @@ namespace {
 struct Acknowledged {
     QStringList samples;
     qint64 lastSampleCount = -1;
-    qint64 lastDips = -1;
-    QString tube;
     qint64 lastWriterCount = 0;
-    int lines = 0;
 };
 
 Acknowledged readAcknowledged(const QByteArray& output) {
@@ -34,15 +30,11 @@ Acknowledged readAcknowledged(const QByteArray& output) {
         const QStringList words = QString::fromUtf8(raw).split(u' ');
         if (words.size() < 2 || words[0] != u"ACK")
             continue; // a line cut short by a kill, or the closing summary
-        ++a.lines;
         if (words[1] == u"SAMPLE" && words.size() == 3)
             a.samples << words[2];
         else if (words[1] == u"COUNTER" && words.size() == 4)
             a.lastSampleCount = words[3].toLongLong();
-        else if (words[1] == u"DIPS" && words.size() == 4) {
-            a.tube = words[2];
-            a.lastDips = words[3].toLongLong();
-        } else if (words.size() == 2)
+        else if (words.size() == 2)
             a.lastWriterCount = words[1].toLongLong();
     }
     return a;
@@ -85,52 +77,6 @@ class TestSharedFile : public QObject {
     Q_OBJECT
 
   private slots:
-    void storeAndInstrumentLoseNothingUnderContention() {
-        test::Fixture fx;
-        SystemClock realClock; // the waits between silent retries are real here
-        services().clock = &realClock;
-        Open_database();
-        QProcess sim, slowSim;
-        startSim(sim, 6000, 3);
-        startSim(slowSim, 6000, 4, true);
-        const Trap trap(QStringLiteral("test_shared_file : write"));
-        int attempted = 0, acknowledged = 0, lastSite = 0, lastParam = 0;
-        while (sim.state() != QProcess::NotRunning) {
-            const int n = ++attempted;
-            if (trap.run([n] {
-                    update_PC_Config_value(QStringLiteral("PC_02"),
-                                           Value::text(QStringLiteral("site %1").arg(n)));
-                    update_PIC_Param_value(10, Value::whole(n));
-                })) {
-                ++acknowledged;
-                lastSite = lastParam = n;
-            }
-            sim.waitForFinished(5);
-        }
-        QVERIFY(slowSim.waitForFinished());
-        QCOMPARE(sim.exitCode(), 0);
-        QCOMPARE(slowSim.exitCode(), 0);
-        const Acknowledged instrument = readAcknowledged(sim.readAllStandardOutput());
-        const Acknowledged slowInstrument = readAcknowledged(slowSim.readAllStandardOutput());
-        const int conflicts = int(fx.errorLogLines().filter(QStringLiteral("ERR  3260")).size());
-        const auto boxes =
-            std::count_if(fx.prompter.prompts.begin(), fx.prompter.prompts.end(),
-                          [](const Prompt& p) { return p.text.contains(QStringLiteral("3260")); });
-        qInfo("store: %d attempted, %d acknowledged; instrument: %d acknowledged; lock "
-              "conflicts met %d, shown to the user %d",
-              attempted, acknowledged, instrument.lines + slowInstrument.lines, conflicts,
-              int(boxes));
-        QVERIFY(instrument.lines > 30);
-        QVERIFY(acknowledged > 20);
-        QCOMPARE(fx.prompter.prompts.size(), std::size_t(boxes)); // nothing else went wrong
-        QCOMPARE(Get_PC_Config_value(QStringLiteral("PC_02")).toText(),
-                 QStringLiteral("site %1").arg(lastSite));
-        QCOMPARE(Get_PIC_Param_value(10).toText(), QString::number(lastParam));
-        verifyInstrumentWrites(fx, instrument);
-        verifyInstrumentWrites(fx, slowInstrument);
-        verifyIntegrity(fx);
-    }
-
     // The same through the configuration screen: what the user typed and left is what is
     // stored, field by field, while the instrument writes.
     void screenEditsLoseNothingUnderContention() {

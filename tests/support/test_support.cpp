@@ -9,8 +9,10 @@
 #include "services.h"
 
 #include <QApplication>
+#include <QClipboard>
 #include <QFile>
 #include <QPointer>
+#include <QTabWidget>
 
 namespace kr7::test {
 
@@ -38,7 +40,8 @@ void FixedClock::sleep(std::chrono::milliseconds duration) {
 }
 
 QStringList hostileTexts() {
-    return {QStringLiteral("O'Brien"),
+    return {QStringLiteral("'"),
+            QStringLiteral("O'Brien"),
             QStringLiteral("'; DROP TABLE T_Samples; --"),
             QStringLiteral("\" OR 1=1 --"),
             QStringLiteral("x'); DELETE FROM T_PC_Configuration; SELECT ('"),
@@ -61,6 +64,32 @@ void deleteTopLevelWindows() {
         windows << w;
     for (const QPointer<QWidget>& w : windows)
         delete w.data();
+}
+
+bool focusOn(QWidget* control) {
+    for (QTabWidget* tabs : control->window()->findChildren<QTabWidget*>())
+        for (int i = 0; i < tabs->count(); ++i)
+            if (tabs->widget(i)->isAncestorOf(control))
+                tabs->setCurrentIndex(i);
+    control->setFocus(Qt::MouseFocusReason);
+    return QTest::qWaitFor([control] { return control->hasFocus(); });
+}
+
+QString focusedName(const QWidget* window) {
+    const QWidget* focus = window ? window->focusWidget() : QApplication::focusWidget();
+    return focus ? focus->objectName() : QString();
+}
+
+void retype(QLineEdit* field, const QString& text) {
+    QTest::keyClick(field, Qt::Key_A, Qt::ControlModifier);
+    QTest::keyClick(field, Qt::Key_Backspace);
+    QTest::keyClicks(field, text);
+}
+
+void pasteOver(QWidget* field, const QString& text) {
+    QApplication::clipboard()->setText(text);
+    QTest::keyClick(field, Qt::Key_A, Qt::ControlModifier);
+    QTest::keyClick(field, Qt::Key_V, Qt::ControlModifier);
 }
 
 QDateTime at(int year, int month, int day, int hour, int minute, int second) {

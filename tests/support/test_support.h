@@ -6,7 +6,9 @@
 #include "sqlite_db.h"
 #include "value.h"
 
+#include <QApplication>
 #include <QDateTime>
+#include <QLineEdit>
 #include <QTemporaryDir>
 #include <QtTest>
 #include <deque>
@@ -43,8 +45,9 @@ class FixedClock : public Clock {
     QDateTime now_;
 };
 
-// Texts that attack: quotes, SQL, a 10,000-character text, control characters, non-Latin
-// letters and a character outside the basic plane. All of them fit a one-line field.
+// Texts that attack: quotes (one alone, short enough for a two-letter field), SQL, a
+// 10,000-character text, control characters, non-Latin letters and a character outside the basic
+// plane. All of them fit a one-line field.
 QStringList hostileTexts();
 
 // How many tables the database holds: a text that ran as SQL would change it.
@@ -53,6 +56,33 @@ int tableCount(const Fixture& fx);
 // Deletes every top-level window; a window owned by another goes with its owner, so each
 // is deleted once.
 void deleteTopLevelWindows();
+
+// The window once it is the active one, as the keyboard needs it; null if it never becomes so.
+template <class W> W* activated(W* window) {
+    if (!window || !QTest::qWaitFor([window] { return QApplication::activeWindow() == window; }))
+        return nullptr;
+    return window;
+}
+
+template <class W = QLineEdit> W* control(const QWidget* window, const QString& name) {
+    return window->findChild<W*>(name);
+}
+
+inline QLineEdit* field(const QWidget* window, const QString& name) {
+    return control(window, name);
+}
+
+// Gives the control the focus as a click would, bringing its tab page forward first.
+bool focusOn(QWidget* control);
+
+// The name of the control with the focus: the window's own, or the application's.
+QString focusedName(const QWidget* window = nullptr);
+
+// Replaces a field's text from the keyboard, as the user would.
+void retype(QLineEdit* field, const QString& text);
+
+// Replaces a field's text by pasting, which passes by the key rules.
+void pasteOver(QWidget* field, const QString& text);
 
 // A naive date-time, as the program keeps them.
 QDateTime at(int year, int month, int day, int hour = 0, int minute = 0, int second = 0);

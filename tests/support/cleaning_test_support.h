@@ -3,9 +3,6 @@
 #include "database.h"
 #include "test_support.h"
 
-#include <QApplication>
-#include <QClipboard>
-#include <QLineEdit>
 #include <memory>
 
 namespace kr7::test {
@@ -62,41 +59,11 @@ class CleaningFixture {
     // Opens the screen by its factory, as the button would, and waits until it is active.
     template <class Screen> Screen* open(QWidget* (*factory)(QWidget*)) {
         Open_database();
-        auto* screen = qobject_cast<Screen*>(factory(owner.get()));
-        if (!screen || !QTest::qWaitFor([&] { return QApplication::activeWindow() == screen; }))
-            return nullptr;
-        return screen;
+        return activated(qobject_cast<Screen*>(factory(owner.get())));
     }
 
     Fixture fx;
     std::unique_ptr<QWidget> owner;
 };
-
-inline QLineEdit* field(QWidget* screen, const QString& name) {
-    return screen->findChild<QLineEdit*>(name);
-}
-
-inline bool giveFocus(QLineEdit* field) {
-    field->setFocus(Qt::MouseFocusReason);
-    return QTest::qWaitFor([field] { return field->hasFocus(); });
-}
-
-inline QString focusedName(QWidget* screen) {
-    return screen->focusWidget() ? screen->focusWidget()->objectName() : QString();
-}
-
-// Replaces a field's text from the keyboard, as the user would.
-inline void retype(QLineEdit* field, const QString& text) {
-    QTest::keyClick(field, Qt::Key_A, Qt::ControlModifier);
-    QTest::keyClick(field, Qt::Key_Backspace);
-    QTest::keyClicks(field, text);
-}
-
-// Replaces a field's text by pasting, which passes by the key rules.
-inline void pasteOver(QLineEdit* field, const QString& text) {
-    QApplication::clipboard()->setText(text);
-    QTest::keyClick(field, Qt::Key_A, Qt::ControlModifier);
-    QTest::keyClick(field, Qt::Key_V, Qt::ControlModifier);
-}
 
 } // namespace kr7::test

@@ -4,12 +4,7 @@
 #include "frm_config.h"
 #include "test_support.h"
 
-#include <QApplication>
 #include <QLabel>
-#include <QLineEdit>
-#include <QPointer>
-#include <QTabWidget>
-#include <QtTest>
 #include <map>
 
 namespace kr7::test {
@@ -24,15 +19,8 @@ inline frm_config* openConfig() {
     return nullptr;
 }
 
-template <class W = QLineEdit> W* control(QWidget* screen, const QString& name) {
-    return screen->findChild<W*>(name);
-}
-
-// Replaces a field's text from the keyboard, as the user would.
-inline void retype(QLineEdit* field, const QString& text) {
-    QTest::keyClick(field, Qt::Key_A, Qt::ControlModifier);
-    QTest::keyClick(field, Qt::Key_Backspace);
-    QTest::keyClicks(field, text);
+inline frm_config* openActiveConfig() {
+    return activated(openConfig());
 }
 
 // Every stored configuration value, "table.field" (parameters by number) to its text; a
@@ -62,25 +50,6 @@ inline Dump changes(const Dump& before, const Dump& after) {
         if (before.at(key) != value)
             changed[key] = value;
     return changed;
-}
-
-// Opens the configuration screen and waits until it is the active window, as the keyboard
-// needs it.
-inline frm_config* openActiveConfig() {
-    frm_config* screen = openConfig();
-    if (screen && !QTest::qWaitForWindowActive(screen))
-        return nullptr;
-    return screen;
-}
-
-// Brings the control's tab forward and gives it the focus, as a click would.
-inline bool focusOn(QWidget* control) {
-    auto* tabs = control->window()->findChild<QTabWidget*>(QStringLiteral("SSTab1"));
-    for (int i = 0; i < tabs->count(); ++i)
-        if (tabs->widget(i)->isAncestorOf(control))
-            tabs->setCurrentIndex(i);
-    control->setFocus(Qt::MouseFocusReason);
-    return QTest::qWaitFor([control] { return control->hasFocus(); });
 }
 
 // Clicks a check box on its tick mark: a box spans its row, wider than its caption.

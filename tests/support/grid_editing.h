@@ -1,22 +1,25 @@
 #pragma once
 
 #include "record_grid_view.h"
+#include "test_support.h"
 
-#include <QApplication>
-#include <QLineEdit>
 #include <QPointer>
-#include <QtTest>
 
-// Edits a grid cell as a user does from the keyboard: F2, the new text over the old, Enter;
+// Edits a grid cell as a user does: F2, the new text typed (or pasted) over the old, Enter;
 // returns once the view has committed the edit (it does so on its next event-loop turn).
-inline void typeIntoCell(kr7::RecordGridView* grid, int row, int column, const QString& text) {
+inline void typeIntoCell(kr7::RecordGridView* grid, int row, int column, const QString& text,
+                         bool paste = false) {
     grid->setFocus();
     grid->setCurrentCell(row, column);
     QTest::keyClick(grid, Qt::Key_F2);
     QPointer<QLineEdit> editor = qobject_cast<QLineEdit*>(QApplication::focusWidget());
     QVERIFY(editor);
-    editor->selectAll();
-    QTest::keyClicks(editor, text);
+    if (paste) {
+        kr7::test::pasteOver(editor, text);
+    } else {
+        editor->selectAll();
+        QTest::keyClicks(editor, text);
+    }
     QTest::keyClick(editor, Qt::Key_Return);
     QTRY_VERIFY(!editor);
 }
