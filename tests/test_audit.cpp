@@ -191,10 +191,7 @@ class TestAudit : public QObject {
         auto* viewer = qobject_cast<frm_audit_trail*>(openAuditTrail(nullptr));
         const auto grid = viewer->findChild<RecordGridView*>("ig_audit_trail");
         const auto field = [&](const char* name) {
-            for (auto* edit : viewer->findChildren<QLineEdit*>())
-                if (edit->accessibleName() == QLatin1String(name))
-                    return edit;
-            return static_cast<QLineEdit*>(nullptr);
+            return test::fieldNamed(viewer, QLatin1String(name));
         };
         const auto shown = [&] { return grid->grid().gridRowCount(); };
         QCOMPARE(shown(), 4);

@@ -72,6 +72,14 @@ inline QLineEdit* field(const QWidget* window, const QString& name) {
     return control(window, name);
 }
 
+// A field found as a screen reader finds it: by its accessible name.
+inline QLineEdit* fieldNamed(const QWidget* window, const QString& accessibleName) {
+    for (QLineEdit* edit : window->findChildren<QLineEdit*>())
+        if (edit->accessibleName() == accessibleName)
+            return edit;
+    return nullptr;
+}
+
 // Gives the control the focus as a click would, bringing its tab page forward first.
 bool focusOn(QWidget* control);
 
