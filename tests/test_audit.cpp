@@ -19,29 +19,19 @@ using namespace kr7;
 
 namespace {
 
-struct AuditRow {
-    QString where, table, field, key, oldValue, newValue;
-};
-
-// Null cells read as "<null>", so that a null and an empty text stay apart.
-QList<AuditRow> auditRows(const test::Fixture& fx) {
+// The trail's rows as "where | table | field | key | old | new" lines; a null cell reads
+// "<null>", so that a null and an empty text stay apart.
+QString auditRows(const test::Fixture& fx) {
     auto db = fx.openDatabase();
     auto rows = db.prepare(QStringLiteral("SELECT AU_05, AU_06, AU_07, AU_08, AU_09, AU_10 FROM "
                                           "T_Audit_trail ORDER BY AU_01"));
-    QList<AuditRow> out;
-    const auto cell = [&](int i) {
-        return rows.columnIsNull(i) ? QStringLiteral("<null>") : rows.columnText(i);
-    };
-    while (rows.step())
-        out.append({cell(0), cell(1), cell(2), cell(3), cell(4), cell(5)});
-    return out;
-}
-
-QString describe(const QList<AuditRow>& rows) {
     QStringList lines;
-    for (const AuditRow& r : rows)
-        lines << QStringList{r.where, r.table, r.field, r.key, r.oldValue, r.newValue}.join(
-            QStringLiteral(" | "));
+    while (rows.step()) {
+        QStringList cells;
+        for (int i = 0; i < 6; ++i)
+            cells << (rows.columnIsNull(i) ? QStringLiteral("<null>") : rows.columnText(i));
+        lines << cells.join(QStringLiteral(" | "));
+    }
     return lines.join(u'\n');
 }
 
@@ -112,7 +102,7 @@ class TestAudit : public QObject {
         test::Fixture fx;
         Open_database();
         Trap(QStringLiteral("frm_config : txt_test_LostFocus")).run(write);
-        QCOMPARE(describe(auditRows(fx)), expected);
+        QCOMPARE(auditRows(fx), expected);
     }
 
     void chainFindsTampering_data() {
@@ -168,7 +158,7 @@ class TestAudit : public QObject {
             store::change(Get_connection(),
                           [](store::Changes& c) { c.emptyTable(schema::Samples); });
         });
-        QCOMPARE(describe(auditRows(fx)),
+        QCOMPARE(auditRows(fx),
                  QStringLiteral("frm_config : cmd_clear_samples_Click | T_Samples | * | <null> | "
                                 "3 | <null>"));
         QVERIFY_THROWS_EXCEPTION(Error,

@@ -77,6 +77,31 @@ class TestSharedFile : public QObject {
     Q_OBJECT
 
   private slots:
+    // Into a folder that is there already or not yet; never over a database.
+    void kr7DbInitMakesADatabaseOnce_data() {
+        QTest::addColumn<QString>("folder");
+        QTest::newRow("folder there, empty") << QString();
+        QTest::newRow("folders not yet made") << QStringLiteral("a/b");
+    }
+    void kr7DbInitMakesADatabaseOnce() {
+        QFETCH(QString, folder);
+        const test::Fixture fx(false);
+        const QString home = QDir(fx.folder()).filePath(folder);
+        QProcess init;
+        init.setProcessEnvironment([&] {
+            auto environment = QProcessEnvironment::systemEnvironment();
+            environment.insert(QStringLiteral("KR7_HOME"), home);
+            return environment;
+        }());
+        for (const int expectedExit : {0, 1}) {
+            init.start(QStringLiteral(KR7_DB_PATH), {QStringLiteral("init")});
+            QVERIFY(init.waitForFinished(60000));
+            QCOMPARE(init.exitStatus(), QProcess::NormalExit);
+            QCOMPARE(init.exitCode(), expectedExit);
+        }
+        QVERIFY(QFileInfo::exists(QDir(home).filePath(QStringLiteral("KR7-d-4-0.db"))));
+    }
+
     // The same through the configuration screen: what the user typed and left is what is
     // stored, field by field, while the instrument writes.
     void screenEditsLoseNothingUnderContention() {

@@ -81,7 +81,8 @@ bool makeFolder(const QString& folder) {
         made.prepend(above);
     if (!QDir().mkpath(folder))
         return false;
-    made.removeLast();
+    if (!made.isEmpty())
+        made.removeLast(); // the install folder itself keeps the mask's mode
     const auto open = QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner | QFile::ReadGroup |
                       QFile::ExeGroup | QFile::ReadOther | QFile::ExeOther;
     for (const QString& path : made)
