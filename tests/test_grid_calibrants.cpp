@@ -26,10 +26,9 @@ void setTubes(test::Fixture& fx) {
 
 } // namespace
 
-class TestGridCalibrants : public QObject {
+class TestGridCalibrants : public test::ScreenTest {
     Q_OBJECT
 
-    std::unique_ptr<test::Fixture> fx;
     QWidget* screen = nullptr;
 
     RecordGridView* grid() const {
@@ -56,16 +55,6 @@ class TestGridCalibrants : public QObject {
     }
 
   private slots:
-    void init() {
-        fx = std::make_unique<test::Fixture>();
-        Open_database();
-    }
-
-    void cleanup() {
-        test::deleteTopLevelWindows();
-        fx.reset();
-    }
-
     // The browser opens with room for about 20 tubes, and its grid grows with the window.
     void opensTallEnoughAndGrowsWithTheWindow() {
         fx->exec(QStringLiteral("WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n "

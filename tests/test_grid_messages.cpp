@@ -59,10 +59,9 @@ void typeInto(QWidget* field, const QString& text) {
 
 } // namespace
 
-class TestGridMessages : public QObject {
+class TestGridMessages : public test::ScreenTest {
     Q_OBJECT
 
-    std::unique_ptr<test::Fixture> fx;
     grid_Messages* screen = nullptr;
 
     RecordGridView* grid() const { return child<RecordGridView>(screen, "iGrid_Messages"); }
@@ -91,16 +90,6 @@ class TestGridMessages : public QObject {
     }
 
   private slots:
-    void init() {
-        fx = std::make_unique<test::Fixture>();
-        Open_database();
-    }
-
-    void cleanup() {
-        test::deleteTopLevelWindows();
-        fx.reset();
-    }
-
     // From an empty table: a first message, one whose reference holds a quote, one whose
     // reference is on file already in other letter case, and entries lacking either part.
     void addingThroughTheEntryBoxes() {

@@ -38,10 +38,9 @@ std::vector<Result> steadyRuns(int count) {
 
 } // namespace
 
-class TestQcScreen : public QObject {
+class TestQcScreen : public test::ScreenTest {
     Q_OBJECT
 
-    std::unique_ptr<test::Fixture> fx;
     frm_qc_charts* screen = nullptr;
 
     void open(const std::vector<Result>& results) {
@@ -76,16 +75,6 @@ class TestQcScreen : public QObject {
     }
 
   private slots:
-    void init() {
-        fx = std::make_unique<test::Fixture>();
-        Open_database();
-    }
-
-    void cleanup() {
-        test::deleteTopLevelWindows();
-        fx.reset();
-    }
-
     // 42 runs of both results tables, one in both, two without a result, one LOW run and one
     // CHECK run before the last 31 days. Run 10 lies 4.8 SD out, run 30 2.3 SD.
     void chartsFlagsAndSavesTheRunsOfTheLevel() {

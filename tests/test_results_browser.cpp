@@ -22,10 +22,9 @@ const QColor kNone{};
 
 } // namespace
 
-class TestResultsBrowser : public QObject {
+class TestResultsBrowser : public test::ScreenTest {
     Q_OBJECT
 
-    std::unique_ptr<test::Fixture> fx;
     grid_samples_all* screen = nullptr;
 
     RecordGridModel& grid() const { return test::gridOf(screen)->grid(); }
@@ -49,16 +48,6 @@ class TestResultsBrowser : public QObject {
     }
 
   private slots:
-    void init() {
-        fx = std::make_unique<test::Fixture>();
-        Open_database();
-    }
-
-    void cleanup() {
-        test::deleteTopLevelWindows();
-        fx.reset();
-    }
-
     void captionCountsBothTables() {
         auto db = fx->openDatabase();
         seed::appendResults(db, 1230, 1, fx->clock.now());

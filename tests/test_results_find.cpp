@@ -32,10 +32,9 @@ Result result(const char* barcode, const char* tested, int type = 1, const char*
 
 } // namespace
 
-class TestResultsFind : public QObject {
+class TestResultsFind : public test::ScreenTest {
     Q_OBJECT
 
-    std::unique_ptr<test::Fixture> fx;
     grid_samples_all* screen = nullptr;
 
     RecordGridView* view() const { return test::gridOf(screen); }
@@ -108,16 +107,6 @@ class TestResultsFind : public QObject {
     }
 
   private slots:
-    void init() {
-        fx = std::make_unique<test::Fixture>();
-        Open_database();
-    }
-
-    void cleanup() {
-        test::deleteTopLevelWindows();
-        fx.reset();
-    }
-
     void findSelectsTheShownMatchesOnly_data() {
         QTest::addColumn<QString>("text");
         QTest::addColumn<QString>("from");

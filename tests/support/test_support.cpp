@@ -147,4 +147,14 @@ QStringList Fixture::errorLogLines() const {
     return lines;
 }
 
+void ScreenTest::init() {
+    fx = std::make_unique<Fixture>();
+    Open_database();
+}
+
+void ScreenTest::cleanup() {
+    deleteTopLevelWindows();
+    fx.reset();
+}
+
 } // namespace kr7::test

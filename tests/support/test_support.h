@@ -12,6 +12,7 @@
 #include <QTemporaryDir>
 #include <QtTest>
 #include <deque>
+#include <memory>
 #include <vector>
 
 namespace kr7::test {
@@ -119,6 +120,19 @@ class Fixture {
 
   private:
     QTemporaryDir dir_;
+};
+
+// A test program of one screen: each case on a fresh install folder with the shared
+// connection open, and every window gone after it.
+class ScreenTest : public QObject {
+    Q_OBJECT
+
+  protected:
+    std::unique_ptr<Fixture> fx;
+
+  private slots:
+    void init();
+    void cleanup();
 };
 
 } // namespace kr7::test
