@@ -1,5 +1,6 @@
 #pragma once
 
+#include "row_cursor.h"
 #include "value.h"
 
 #include <QString>
@@ -14,37 +15,37 @@ struct sqlite3_stmt;
 // error (3260) that the reporter retries, anything else the provider's error.
 namespace kr7::sql {
 
-class Statement {
+class Statement : public RowCursor {
   public:
     Statement(sqlite3* db, sqlite3_stmt* stmt) : db_(db), stmt_(stmt) {}
     Statement(Statement&& other) noexcept;
     Statement& operator=(Statement&& other) noexcept;
     Statement(const Statement&) = delete;
     Statement& operator=(const Statement&) = delete;
-    ~Statement();
+    ~Statement() override;
 
     // Parameters count from 1, as in SQL. Dates bind as their stored text, Yes/No as 0/1.
     Statement& bind(int index, const Value& value);
     Statement& bindAll(std::initializer_list<Value> values);
 
     // Runs to the next row; false when there is none left.
-    bool step();
+    bool step() override;
     // Runs a statement that returns no rows.
     void run();
     void reset();
 
-    int columnCount() const;
-    QString columnName(int index) const;
+    int columnCount() const override;
+    QString columnName(int index) const override;
     // The cell as SQLite holds it: null, whole, floating or text.
     Value column(int index) const;
     bool columnIsNull(int index) const;
-    std::int64_t columnWhole(int index) const;
-    double columnFloating(int index) const;
+    std::int64_t columnWhole(int index) const override;
+    double columnFloating(int index) const override;
     QString columnText(int index) const;
     // Null, Whole, Floating or Text, and a text cell's UTF-8 bytes as SQLite holds them (valid
     // until the next step): bulk readers take cells without a QString each.
-    Value::Kind columnKind(int index) const;
-    std::string_view columnUtf8(int index) const;
+    Value::Kind columnKind(int index) const override;
+    std::string_view columnUtf8(int index) const override;
 
   private:
     sqlite3* db_;

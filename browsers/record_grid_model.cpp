@@ -2,6 +2,7 @@
 
 #include "conversions.h"
 #include "errors.h"
+#include "row_cursor.h"
 #include "sqlite_db.h"
 #include "widget_colours.h"
 
@@ -321,7 +322,7 @@ void RecordGridModel::dropRows() {
     visibleRowsStale_ = true;
 }
 
-void RecordGridModel::fill(sql::Statement query) {
+void RecordGridModel::fill(RowCursor&& query) {
     change([&] {
         dropRows();
         // For each column of the grid, the query field it takes its cells from, or -1.
@@ -345,7 +346,7 @@ void RecordGridModel::fill(sql::Statement query) {
 }
 
 // Takes the cell straight from SQLite's own copy: no Value and no QString per cell.
-void RecordGridModel::appendField(Cells& cells, const sql::Statement& query, int field) {
+void RecordGridModel::appendField(Cells& cells, const RowCursor& query, int field) {
     const Value::Kind kind = field < 0 ? Value::Kind::Null : query.columnKind(field);
     switch (kind) {
     case Value::Kind::Whole:

@@ -11,11 +11,9 @@
 #include <string_view>
 #include <vector>
 
-namespace kr7::sql {
-class Statement;
-}
-
 namespace kr7 {
+
+class RowCursor;
 
 // How the cells of a column look unless a hook says otherwise.
 struct CellStyle {
@@ -101,9 +99,9 @@ class RecordGridModel : public QAbstractTableModel {
     int visibleColumnsWidth() const;
     void clearColumns();
 
-    // Clears the rows and reads every row of `query` (then finalised): each field goes to
-    // the column of its name, and a field without one gets a further column.
-    void fill(sql::Statement query);
+    // Clears the rows and reads every row of `rows`: each field goes to the column of its
+    // name, and a field without one gets a further column.
+    void fill(RowCursor&& rows);
     void clearRows();
     void removeGridRow(int row);
     int gridRowCount() const { return rowTotal_; }
@@ -164,7 +162,7 @@ class RecordGridModel : public QAbstractTableModel {
   private:
     template <class F> void change(F&& mutate);
     void dropRows();
-    void appendField(Cells& cells, const sql::Statement& query, int field);
+    void appendField(Cells& cells, const RowCursor& rows, int field);
     void putCell(Cells& cells, std::size_t row, const Value& stored);
     std::uint64_t storeText(std::string_view utf8);
     std::string_view textAt(std::uint64_t payload) const;
