@@ -108,6 +108,11 @@ void CellStore::eraseRow(std::size_t row) {
         c.codes.erase(c.codes.begin() + std::ptrdiff_t(row));
 }
 
+void CellStore::truncateRows(std::size_t rows) {
+    for (Column& c : columns_)
+        c.codes.resize(std::min(rows, c.codes.size()));
+}
+
 CellKind CellStore::kind(std::size_t column, std::size_t row) const {
     const std::uint32_t cell = code(column, row);
     switch (tagOf(cell)) {

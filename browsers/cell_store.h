@@ -77,6 +77,7 @@ class CellStore {
     void setFloating(std::size_t column, std::size_t row, double value);
     void setText(std::size_t column, std::size_t row, std::string_view utf8);
     void eraseRow(std::size_t row);
+    void truncateRows(std::size_t rows);
 
     CellKind kind(std::size_t column, std::size_t row) const;
     std::int64_t whole(std::size_t column, std::size_t row) const;

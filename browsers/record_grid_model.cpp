@@ -11,6 +11,7 @@
 #include <algorithm>
 #include <bit>
 #include <cmath>
+#include <limits>
 #include <numeric>
 
 namespace kr7 {
@@ -330,29 +331,70 @@ void RecordGridModel::dropRows() {
     visibleRowsStale_ = true;
 }
 
-void RecordGridModel::fill(RowCursor&& query) {
+void RecordGridModel::fill(RowCursor&& rows) {
+    beginFill(rows);
+    while (appendRows(rows, std::numeric_limits<int>::max())) {
+    }
+    endFill();
+}
+
+void RecordGridModel::beginFill(const RowCursor& rows) {
     change([&] {
         dropRows();
-        // For each column of the grid, the query field it takes its cells from, or -1.
-        std::vector<int> fieldOf(columns_.size(), -1);
-        for (int field = 0; field < query.columnCount(); ++field) {
-            const QString name = query.columnName(field);
-            int index = columnIndex(name);
-            if (index < 0) {
-                columns_.push_back(GridColumn{name, name});
-                cells_.addColumn(0);
-                fieldOf.push_back(field);
-            } else {
-                fieldOf[std::size_t(index)] = field;
+        fieldOf_.assign(columns_.size(), -1);
+        for (int field = 0; field < rows.columnCount(); ++field) {
+            const QString name = rows.columnName(field);
+            const int index = columnIndex(name);
+            if (index >= 0) {
+                fieldOf_[std::size_t(index)] = field;
+                continue;
             }
+            columns_.push_back(GridColumn{name, name});
+            cells_.addColumn(0);
+            fieldOf_.push_back(field);
         }
-        while (query.step()) {
-            for (std::size_t c = 0; c < columns_.size(); ++c)
-                appendField(c, query, fieldOf[c]);
-            ++rowTotal_;
-        }
-        cells_.endAppending();
     });
+}
+
+// The cells go in first and the rows are announced after, so that the view is told of every
+// row of a step at once.
+bool RecordGridModel::appendRows(RowCursor& rows, int limit) {
+    int added = 0;
+    bool more = true;
+    try {
+        while (added < limit && (more = rows.step())) {
+            for (std::size_t c = 0; c < columns_.size(); ++c)
+                appendField(c, rows, fieldOf_[c]);
+            ++added;
+        }
+    } catch (...) {
+        // No row of a step that failed stays, nor a part of one.
+        cells_.truncateRows(std::size_t(rowTotal_));
+        throw;
+    }
+    if (added == 0)
+        return more;
+    const auto grow = [&] {
+        if (!hidden_.empty())
+            hidden_.resize(std::size_t(rowTotal_ + added), false);
+        for (int row = rowTotal_; !order_.empty() && row < rowTotal_ + added; ++row)
+            order_.push_back(row);
+        rowTotal_ += added;
+        visibleRowsStale_ = true;
+    };
+    if (!redraw_ || !isIdentityView())
+        change(grow);
+    else {
+        beginInsertRows({}, rowTotal_, rowTotal_ + added - 1);
+        grow();
+        endInsertRows();
+    }
+    return more;
+}
+
+void RecordGridModel::endFill() {
+    cells_.endAppending();
+    fieldOf_.clear();
 }
 
 // Takes the cell straight from the cursor's own copy: no Value and no QString per cell.

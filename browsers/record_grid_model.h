@@ -102,6 +102,12 @@ class RecordGridModel : public QAbstractTableModel {
     // Clears the rows and reads every row of `rows`: each field goes to the column of its
     // name, and a field without one gets a further column.
     void fill(RowCursor&& rows);
+    // The same in steps, so that a million rows can come in while the window stays usable:
+    // beginFill clears the rows and matches the fields to columns, each appendRows takes up
+    // to `limit` further rows (false once there are none left), and endFill ends the filling.
+    void beginFill(const RowCursor& rows);
+    bool appendRows(RowCursor& rows, int limit);
+    void endFill();
     void clearRows();
     void removeGridRow(int row);
     int gridRowCount() const { return rowTotal_; }
@@ -166,6 +172,7 @@ class RecordGridModel : public QAbstractTableModel {
 
     std::vector<GridColumn> columns_;
     CellStore cells_;
+    std::vector<int> fieldOf_; // while filling: the cursor's field for each column, or -1
     int rowTotal_ = 0;
     std::vector<bool> hidden_;             // empty while no row was ever hidden
     std::vector<int> order_;               // grid rows in listing order, empty while unsorted
