@@ -73,7 +73,9 @@ void addWhatOlderFilesLack(sql::Database& db) {
 void Open_database() {
     auto& connection = sharedConnection();
     if (!connection)
-        connection = sql::Database::open(files::databaseFile());
+        // Only the window's thread uses it; work on another thread opens a connection of its
+        // own.
+        connection = sql::Database::open(files::databaseFile(), sql::Database::Mode::OneThread);
     for (const QString& table : {schema::PC_Configuration, schema::PIC_list, schema::PIC_Params}) {
         auto count = connection->prepare(QStringLiteral("SELECT count(*) FROM ") + quoted(table));
         count.step();

@@ -25,8 +25,14 @@ constexpr std::uint32_t kOffsetMask = kBlockSize - 1;
 constexpr std::size_t kMaxBlocks = std::size_t(1) << (kPayloadBits - kOffsetBits);
 
 // Beyond this many distinct values a column keeps its codes: numbers into its list would no
-// longer be smaller than them.
+// longer be smaller than them. A column whose values are mostly distinct from its first rows
+// on (barcodes, times) keeps them sooner, rather than look each up in vain.
 constexpr std::size_t kMaxDistinct = 65536;
+constexpr std::size_t kMostlyDistinctAfter = 4096;
+
+bool keepsCodes(std::size_t distinct, std::size_t rows) {
+    return distinct > kMaxDistinct || (distinct > kMostlyDistinctAfter && distinct * 2 > rows);
+}
 
 constexpr std::uint32_t tagged(Tag tag, std::uint32_t payload) {
     return (std::uint32_t(tag) << kPayloadBits) | payload;
@@ -42,39 +48,14 @@ bool fitsInCode(std::int64_t value) {
 
 } // namespace
 
-std::uint32_t PackedNumbers::at(std::size_t i) const {
-    const std::uint8_t* at = bytes_.data() + i * width_;
-    switch (width_) {
-    case 1:
-        return *at;
-    case 2: {
-        std::uint16_t value;
-        std::memcpy(&value, at, 2);
-        return value;
-    }
-    default: {
-        std::uint32_t value;
-        std::memcpy(&value, at, 4);
-        return value;
-    }
-    }
-}
+// A number's low bytes come first in memory on every machine this is built for, so that a
+// narrow one is the start of its four bytes.
+static_assert(std::endian::native == std::endian::little);
 
 void PackedNumbers::set(std::size_t i, std::uint32_t value) {
-    widen(value);
-    if (width_ == 1)
-        bytes_[i] = std::uint8_t(value);
-    else if (width_ == 2) {
-        const auto narrow = std::uint16_t(value);
-        std::memcpy(bytes_.data() + i * 2, &narrow, 2);
-    } else
-        std::memcpy(bytes_.data() + i * 4, &value, 4);
-}
-
-void PackedNumbers::push_back(std::uint32_t value) {
-    widen(value);
-    bytes_.resize(bytes_.size() + width_);
-    set(size() - 1, value);
+    if (value > maxValue_)
+        widen(value);
+    std::memcpy(bytes_.data() + i * width_, &value, width_);
 }
 
 void PackedNumbers::erase(std::size_t i) {
@@ -87,9 +68,9 @@ void PackedNumbers::truncate(std::size_t n) {
 }
 
 void PackedNumbers::assign(std::size_t n, std::uint32_t value) {
-    bytes_.clear();
-    width_ = 1;
-    widen(value);
+    *this = PackedNumbers{};
+    if (value > maxValue_)
+        widen(value);
     bytes_.resize(n * width_);
     for (std::size_t i = 0; i < n; ++i)
         set(i, value);
@@ -102,6 +83,7 @@ void PackedNumbers::widen(std::uint32_t value) {
     const std::size_t count = size();
     PackedNumbers wider;
     wider.width_ = needed;
+    wider.maxValue_ = needed == 2 ? 0xFFFF : 0xFFFFFFFF;
     wider.bytes_.reserve(std::max(count * needed, bytes_.capacity() / width_ * needed));
     wider.bytes_.resize(count * needed);
     for (std::size_t i = 0; i < count; ++i)
@@ -244,7 +226,7 @@ std::uint32_t CellStore::cellFor(Column& column, const Incoming& value, bool fin
                   },
                   add, [&](std::uint32_t i) { return hashOf(valueOf(column, column.distinct[i])); })
             : add();
-    if (column.distinct.size() <= kMaxDistinct)
+    if (!keepsCodes(column.distinct.size(), column.cells.size()))
         return index;
     const std::uint32_t code = column.distinct[index];
     keepCodes(column);

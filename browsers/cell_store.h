@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <cstring>
 #include <string_view>
 #include <vector>
 
@@ -59,9 +60,19 @@ class IdTable {
 class PackedNumbers {
   public:
     std::size_t size() const { return bytes_.size() / width_; }
-    std::uint32_t at(std::size_t i) const;
+    std::uint32_t at(std::size_t i) const {
+        std::uint32_t value = 0; // the low bytes first, as on every machine this runs on
+        std::memcpy(&value, bytes_.data() + i * width_, width_);
+        return value;
+    }
     void set(std::size_t i, std::uint32_t value);
-    void push_back(std::uint32_t value);
+    void push_back(std::uint32_t value) {
+        if (value > maxValue_)
+            widen(value);
+        const std::size_t end = bytes_.size();
+        bytes_.resize(end + width_);
+        std::memcpy(bytes_.data() + end, &value, width_);
+    }
     void erase(std::size_t i);
     void truncate(std::size_t n);
     void assign(std::size_t n, std::uint32_t value);
@@ -71,6 +82,7 @@ class PackedNumbers {
 
     std::vector<std::uint8_t> bytes_;
     std::size_t width_ = 1;
+    std::uint32_t maxValue_ = 0xFF;
 };
 
 // The cells of a grid, column by column. A cell's code takes four bytes: a null, a whole number
