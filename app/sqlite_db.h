@@ -54,10 +54,11 @@ class Statement : public RowCursor {
 
 class Database {
   public:
-    enum class Mode { ReadWrite, Create };
+    enum class Mode { ReadWrite, Create, ReadOnly };
 
     Database() = default;
-    // Never creates a file unless asked to: a missing database must stay missing.
+    // Never creates a file unless asked to: a missing database must stay missing. A read-only
+    // connection (a reader that must never write the shared file) cannot change it at all.
     static Database open(const QString& path, Mode mode = Mode::ReadWrite);
     Database(Database&& other) noexcept;
     Database& operator=(Database&& other) noexcept;
