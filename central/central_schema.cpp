@@ -27,7 +27,12 @@ QString resultsTable() {
                            QStringLiteral("result_key bytea NOT NULL")};
     for (const ResultColumn& c : resultColumns())
         columns << centralName(c) + u' ' + centralType(c.type);
-    columns << QStringLiteral("PRIMARY KEY (instrument, result_key)");
+    // The result's identity is the key; its date leads, so that a sync's rows, which come in
+    // date order, go to the end of the index instead of all over it (a third of the time of
+    // a first sync), and the one index serves an instrument's results newest first. The date
+    // is one of the hashed columns, so it adds nothing to what counts as the same result.
+    columns << QStringLiteral("CONSTRAINT results_identity UNIQUE NULLS NOT DISTINCT "
+                              "(instrument, date_tested, result_key)");
     return QStringLiteral("CREATE TABLE IF NOT EXISTS results (%1)").arg(columns.join(u", "));
 }
 

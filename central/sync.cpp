@@ -10,6 +10,7 @@
 #include <QStringList>
 #include <algorithm>
 #include <cmath>
+#include <future>
 #include <optional>
 
 namespace kr7::central {
@@ -314,14 +315,16 @@ SyncReport syncResults(const QString& localDatabase, pg::Connection& central, in
                                            newestLocalDate(local, table));
         for (const bool dated : {false, true}) {
             const QString query = dated ? datedQuery(table) : undatedQuery(table);
-            Key after{dated ? start : QStringLiteral(""), 0};
-            for (;;) {
-                const Batch batch = readBatch(local, query, after, batchRows, encoder);
-                if (batch.rows == 0)
-                    break;
+            const auto read = [&](const Key& after) {
+                return readBatch(local, query, after, batchRows, encoder);
+            };
+            // The next batch is read while the server takes this one: the two take about
+            // as long as each other.
+            for (Batch batch = read({dated ? start : QStringLiteral(""), 0}); batch.rows > 0;) {
+                auto next = std::async(std::launch::async, read, batch.last);
                 report.read += batch.rows;
                 report.sent += sender.send(batch, table, dated);
-                after = batch.last;
+                batch = next.get();
             }
         }
     }
