@@ -2,14 +2,17 @@
 // resumption after the server dies, the unreachable server, and what local changes do to
 // the central copy.
 
+#include "central_results.h"
 #include "central_schema.h"
 #include "pg.h"
 #include "pg_cluster.h"
+#include "qc_runs.h"
 #include "results_test_support.h"
 #include "seed.h"
 #include "sync.h"
 
 #include <QProcess>
+#include <set>
 
 using namespace kr7;
 
@@ -77,10 +80,11 @@ class TestCentral : public QObject {
     void initTestCase() { QVERIFY2(cluster.failure().isEmpty(), qPrintable(cluster.failure())); }
 
     // Each result once, whichever table holds it, however often it is sent; two instruments
-    // side by side.
+    // side by side, read back newest first for one of them or both.
     void syncSendsEachResultOnce() {
         test::Fixture fx;
-        auto central = freshCentral();
+        QString url;
+        auto central = freshCentral(&url);
         central::createSchema(central); // a second time changes nothing
         seedResults(fx, 2500, 1);
         test::putResults(fx, {test::Result{}});
@@ -104,6 +108,31 @@ class TestCentral : public QObject {
                      .qtext(0, 0)
                      .toLongLong(),
                  2 * distinct);
+
+        for (const std::optional<int> instrument : {std::optional<int>(), std::optional(102)}) {
+            auto rows = central::openResults(url, instrument);
+            QCOMPARE(rows->columnCount(), 19);
+            QCOMPARE(rows->columnName(7), QStringLiteral("DATE_TESTED"));
+            QCOMPARE(rows->columnName(18), QStringLiteral("INSTRUMENT"));
+            std::int64_t count = 0;
+            std::string newer = "9999";
+            std::set<std::int64_t> instruments;
+            while (rows->step()) {
+                const std::string tested(rows->columnUtf8(7));
+                QVERIFY(tested <= newer);
+                newer = tested;
+                instruments.insert(rows->columnWhole(18));
+                ++count;
+            }
+            QCOMPARE(count, instrument ? distinct : 2 * distinct);
+            QCOMPARE(instruments.size(), instrument ? 1U : 2U);
+        }
+        const qc::RunFilter check{2, qc::Result::First, QDate(2026, 1, 1), QDate(2026, 3, 1)};
+        auto db = fx.openDatabase();
+        const auto local = qc::readRuns(db, check).runs.size();
+        QVERIFY(local > 0);
+        QCOMPARE(qc::readCentralRuns(url, 102, check).runs.size(), local);
+        QCOMPARE(qc::readCentralRuns(url, {}, check).runs.size(), 2 * local);
     }
 
     // The server dies in the middle of a sync; once it is back, a second sync leaves every
