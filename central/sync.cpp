@@ -83,8 +83,8 @@ bool isWholeNumber(double x) {
 // The text PostgreSQL's COPY reads as that text: backslash, tab and line ends escaped. A NUL
 // or bytes that are no UTF-8 cannot be stored, so they are replaced as Qt decodes them.
 void appendCopyText(QByteArray& out, std::string_view text) {
-    const bool plain = std::all_of(text.begin(), text.end(),
-                                   [](char c) { return c > 0 && c != '\\' && c >= ' '; });
+    const bool plain =
+        std::all_of(text.begin(), text.end(), [](char c) { return c >= ' ' && c != '\\'; });
     if (plain) {
         out.append(text.data(), qsizetype(text.size()));
         return;

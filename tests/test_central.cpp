@@ -203,8 +203,14 @@ class TestCentral : public QObject {
         later.tested = QStringLiteral("2026-03-02 08:00:00");
         earlier.barcode = QStringLiteral("EARLIER");
         earlier.tested = QStringLiteral("2025-01-01 08:00:00");
+        earlier.notes = QStringLiteral("back\\slash\ttab\nline 血浆 '; DROP TABLE results; --");
         test::putResults(fx, {earlier});
         QCOMPARE(central::syncResults(fx.databasePath(), central).sent, 1);
+        QCOMPARE(central
+                     .exec(QStringLiteral("SELECT system_notes FROM results WHERE barcode = $1"),
+                           {pg::param(earlier.barcode)})
+                     .qtext(0, 0),
+                 earlier.notes);
         test::putResults(fx, {later});
         QCOMPARE(central::syncResults(fx.databasePath(), central).sent, 1);
         QCOMPARE(centralCount(central), 302);
