@@ -55,14 +55,17 @@ Value fitNumber(const schema::Column& column, double number) {
     return Value::floating(number);
 }
 
-// A file made before the trail existed gets it now. When that cannot be done (a read-only
-// file, the instrument holding the write lock) the program still starts: the first change
-// tries again inside its own transaction and, failing, is refused with the error box.
-void addAuditTrailToOlderFile(sql::Database& db) {
-    try {
-        sql::inWriteTransaction(db, [&] { audit::ensureTrail(db); });
-    } catch (const Error&) {
-    }
+// A file made before the trail and the date indexes existed gets them now, each in a short
+// transaction of its own. When that cannot be done (a read-only file, the instrument holding
+// the write lock) the program still starts: the first change tries the trail again inside its
+// own transaction and, failing, is refused with the error box; the results are read without
+// the indexes, only more slowly.
+void addWhatOlderFilesLack(sql::Database& db) {
+    for (const auto& add : {audit::ensureTrail, schema::addResultDateIndexes})
+        try {
+            sql::inWriteTransaction(db, [&] { add(db); });
+        } catch (const Error&) {
+        }
 }
 
 } // namespace
@@ -75,7 +78,7 @@ void Open_database() {
         auto count = connection->prepare(QStringLiteral("SELECT count(*) FROM ") + quoted(table));
         count.step();
     }
-    addAuditTrailToOlderFile(*connection);
+    addWhatOlderFilesLack(*connection);
 }
 
 sql::Database& Get_connection() {

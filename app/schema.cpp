@@ -151,6 +151,12 @@ const Table* findTable(QStringView name) {
     return nullptr;
 }
 
+void addResultDateIndexes(sql::Database& db) {
+    db.exec(QStringLiteral("CREATE INDEX IF NOT EXISTS ix_Samples_date ON T_Samples (SA_04)"));
+    db.exec(QStringLiteral(
+        "CREATE INDEX IF NOT EXISTS ix_Samples_old_date ON T_Samples_old (DATE_TESTED)"));
+}
+
 void create(sql::Database& db) {
     sql::inWriteTransaction(db, [&] {
         for (const Table& t : tables())
@@ -158,8 +164,7 @@ void create(sql::Database& db) {
         db.exec(QStringLiteral("CREATE UNIQUE INDEX ix_PIC_Params ON T_PIC_Params (PIC_01)"));
         db.exec(QStringLiteral("CREATE UNIQUE INDEX ix_Labels_wanted ON T_Labels_wanted (LN_01)"));
         db.exec(QStringLiteral("CREATE UNIQUE INDEX ix_Messages ON T_Messages (ME_02)"));
-        db.exec(QStringLiteral("CREATE INDEX ix_Samples_date ON T_Samples (SA_04)"));
-        db.exec(QStringLiteral("CREATE INDEX ix_Samples_old_date ON T_Samples_old (DATE_TESTED)"));
+        addResultDateIndexes(db);
         db.exec(
             QStringLiteral("CREATE INDEX ix_Calibration_barcode ON T_Calibration_data (CD_02)"));
     });

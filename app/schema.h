@@ -40,6 +40,10 @@ inline const QString Samples_historical = QStringLiteral("Samples_historical");
 inline const QString Calibration_data = QStringLiteral("T_Calibration_data");
 inline const QString Labels_wanted = QStringLiteral("T_Labels_wanted");
 
+// The indexes that let the results be read newest first without sorting them all; the
+// instrument's program does not see them.
+void addResultDateIndexes(sql::Database& db);
+
 // Creates every table (and its indexes) in an empty database.
 void create(sql::Database& db);
 

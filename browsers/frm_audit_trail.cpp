@@ -24,6 +24,7 @@
 #include <QPrinter>
 #include <QPushButton>
 #include <QSaveFile>
+#include <QTimer>
 #include <QVBoxLayout>
 #include <QtConcurrent/QtConcurrentRun>
 
@@ -186,9 +187,14 @@ void frm_audit_trail::applyFilters() {
 }
 
 // The chain is walked on a connection of its own away from the window, which shows its rows
-// at once: at a hundred thousand rows the walk takes longer than reading them.
+// at once: at a hundred thousand rows the walk takes longer than reading them. The walk starts
+// once the window is up, so that it does not compete with showing the rows.
 void frm_audit_trail::showVerdict() {
     verdict_->setText(QStringLiteral("Verifying the audit trail..."));
+    QTimer::singleShot(0, this, &frm_audit_trail::startVerifying);
+}
+
+void frm_audit_trail::startVerifying() {
     auto* watcher = new QFutureWatcher<QString>(this);
     connect(watcher, &QFutureWatcher<QString>::finished, this, [this, watcher] {
         verdict_->setText(watcher->result());

@@ -37,6 +37,7 @@ class frm_audit_trail : public QWidget {
 
   private:
     void showVerdict();
+    void startVerifying();
 
     QLineEdit* from_;
     QLineEdit* to_;

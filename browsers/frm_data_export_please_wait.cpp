@@ -38,10 +38,13 @@ void frm_Data_Export_Please_Wait::start() {
 }
 
 void frm_Data_Export_Please_Wait::rowDone(int done, int total) {
+    // The label shows only what the window draws, and it draws only here: a text set for
+    // every row would cost the export more than its rows.
+    if (done % kRowsPerRefresh != 0 && done != total)
+        return;
     lbl_progress_->setText(QStringLiteral("Record ") + conv::formatNumber(done, u"0") +
                            QStringLiteral(" of ") + conv::formatNumber(total, u"0"));
-    if (done % kRowsPerRefresh == 0 || done == total)
-        QApplication::processEvents();
+    QApplication::processEvents();
 }
 
 } // namespace kr7

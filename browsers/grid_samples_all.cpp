@@ -11,6 +11,7 @@
 #include "record_screen.h"
 #include "results_export.h"
 #include "results_find.h"
+#include "results_reader.h"
 #include "results_sheet.h"
 #include "services.h"
 #include "trap.h"
@@ -21,6 +22,7 @@
 #include <QDialog>
 #include <QDialogButtonBox>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QFileDialog>
 #include <QHBoxLayout>
@@ -33,6 +35,7 @@
 #include <QPrinterInfo>
 #include <QPushButton>
 #include <QTemporaryFile>
+#include <QTimer>
 #include <QToolBar>
 #include <QToolButton>
 #include <QUrl>
@@ -47,26 +50,14 @@ namespace {
 
 const QString kScreenName = QStringLiteral("grid_samples_all : ");
 
-// Both results tables, the older one by its named columns and the current one by its field
-// codes; UNION drops a result that stands in both.
-const QString kResultsQuery =
-    QStringLiteral("SELECT PATIENT_NAME, BARCODE, PV1_STRING, PV2_STRING, RUNTIME_STEPS as "
-                   "RUNTIME, SYSTEM_NOTES, ") +
-    QStringLiteral("USER_NOTES, DATE_TESTED, LIMS_STR, ") +
-    QStringLiteral("TESTED_INITIALS, TESTED_NAME, REC_TYPE, PV_LOW, PV_HIGH, ") +
-    QStringLiteral("PV1_NUMBER, PV2_NUMBER, PIC_ID, LIMS_NUM  ") + QStringLiteral("From ") +
-    QStringLiteral("T_Samples_old") + QStringLiteral(" ") + QStringLiteral("UNION ") +
-    QStringLiteral("SELECT SA_17 as PATIENT_NAME, SA_02 as BARCODE, SA_06 as PV1_STRING, SA_18 as "
-                   "PV2_STRING, ") +
-    QStringLiteral("SA_24 as RUNTIME, SA_15 as SYSTEM_NOTES, ") +
-    QStringLiteral("SA_03 as USER_NOTES, SA_04 as DATE_TESTED, SA_23 as LIMS_STR, ") +
-    QStringLiteral("SA_31 as TESTED_INITIALS, SA_30 as TESTED_NAME, SA_08 as REC_TYPE, ") +
-    QStringLiteral("SA_21 as PV_LOW, SA_22 as PV_HIGH, SA_11 as PV1_NUMBER, SA_12 as PV2_NUMBER, "
-                   "SA_19 as PIC_ID, SA_09 as LIMS_NUM ") +
-    QStringLiteral("FROM ") + QStringLiteral("T_Samples") + QStringLiteral(" ") +
-    QStringLiteral("ORDER BY DATE_TESTED DESC");
-
 const QString kDatePattern = QStringLiteral("dd/mm/yy hh:mm");
+const QString kReadingTitle = QStringLiteral("Reading results\u2026");
+
+// The first rows fill the window before it shows; then the reading goes on in slices short
+// enough that the window answers between them.
+constexpr int kFirstRows = 100;
+constexpr int kRowsPerStep = 2000;
+constexpr qint64 kReadingSliceMs = 30;
 const QString kUserNotes = QStringLiteral("USER_NOTES");
 constexpr int kUserNotesWidth = 70;
 constexpr Qt::Alignment kOwnAlignment = Qt::AlignCenter;
@@ -385,11 +376,43 @@ grid_samples_all::~grid_samples_all() {
     delete waitForm_.data();
 }
 
+// The window opens on the newest rows and the others come in while it is in use; the filters,
+// the find, the sorts and the exports wait until every row is in.
 void grid_samples_all::Form_Load() {
     const Trap trap(kScreenName + QStringLiteral("form_load"));
     trap.run([this] { keepValues(); });
     trap.run([this] { layOutGrid(); });
+    readMore(kFirstRows);
+    show();
+    ig_samples_all_->setFocus();
+}
+
+void grid_samples_all::readMore(int rowsPerStep) {
+    if (!reader_)
+        return;
+    bool more = false;
+    runOrReport(kScreenName + QStringLiteral("form_load"), [&] {
+        QElapsedTimer slice;
+        slice.start();
+        do
+            more = ig_samples_all_->grid().appendRows(*reader_, rowsPerStep);
+        while (more && slice.elapsed() < kReadingSliceMs);
+    });
+    if (!more)
+        return endReading();
+    if (!windowTitle().startsWith(kReadingTitle)) {
+        setWindowTitle(kReadingTitle);
+        sizeToColumns();
+        for (QCheckBox* box : filterBoxes_)
+            box->setEnabled(false);
+    }
+    QTimer::singleShot(0, this, [this] { readMore(kRowsPerStep); });
+}
+
+void grid_samples_all::endReading() {
+    reader_.reset();
     RecordGridModel& grid = ig_samples_all_->grid();
+    grid.endFill();
     const int count = grid.gridRowCount();
     if (count == 0) {
         grid.clearColumns();
@@ -402,12 +425,11 @@ void grid_samples_all::Form_Load() {
         findBar_->show();
         ig_samples_all_->setSortable(true);
         for (std::size_t i = 0; i < filterBoxes_.size(); ++i) {
+            filterBoxes_[i]->setEnabled(true);
             filterBoxes_[i]->setChecked(true);
             runFilter(filterBoxes_[i], kFilterBoxes[i].types);
         }
     }
-    show();
-    ig_samples_all_->setFocus();
 }
 
 void grid_samples_all::keepValues() {
@@ -421,8 +443,8 @@ void grid_samples_all::keepValues() {
                   Get_PC_Config_value(QStringLiteral("PC_02")).toText();
 }
 
-// Every row is read here and the statement finalised: the grid is the snapshot of this
-// moment, and no read transaction stays open to hold up the shared file's checkpoints.
+// The rows are read on a connection of the reader's own, one snapshot of the file from the
+// first row to the last; its read transaction ends with the reading.
 void grid_samples_all::layOutGrid() {
     RecordGridModel& grid = ig_samples_all_->grid();
     RedrawPause pause(grid);
@@ -431,7 +453,8 @@ void grid_samples_all::layOutGrid() {
              resultColumns(Get_PC_Config_value(QStringLiteral("PC_42")).toText(),
                            Get_PC_Config_value(QStringLiteral("PC_43")).toText()))
             grid.addColumn(std::move(column));
-    grid.fill(Get_connection().prepare(resultsQuery()));
+    reader_ = std::make_unique<MergedResults>(files::databaseFile());
+    grid.beginFill(*reader_);
     const auto at = [&](const char* key) { return grid.columnIndex(QString::fromLatin1(key)); };
     keys_ = {at("BARCODE"),    at("PV1_STRING"), at("PV2_STRING"),   at("PV1_NUMBER"),
              at("PV2_NUMBER"), at("RUNTIME"),    at("SYSTEM_NOTES"), at("LIMS_STR"),
@@ -532,10 +555,12 @@ void grid_samples_all::resizeEvent(QResizeEvent* event) {
 }
 
 void grid_samples_all::closeEvent(QCloseEvent* event) {
-    if (busy_)
+    if (busy_) {
         event->ignore();
-    else
-        QWidget::closeEvent(event);
+        return;
+    }
+    reader_.reset();
+    QWidget::closeEvent(event);
 }
 
 void grid_samples_all::runButton(const QString& key) {
@@ -655,10 +680,6 @@ void grid_samples_all::savePdf() {
         return;
     runAction(QStringLiteral("Save_PDF"), kPrintRowLimit,
               [&](const ResultsExport& results) { writePdfFile(path, results); });
-}
-
-const QString& resultsQuery() {
-    return kResultsQuery;
 }
 
 QWidget* openResultsBrowser(QWidget* owner) {

@@ -17,6 +17,7 @@ class QUrl;
 namespace kr7 {
 
 class RecordGridView;
+class RowCursor;
 class frm_Data_Export_Please_Wait;
 class ResultsFindBar;
 struct ResultsExport;
@@ -56,6 +57,8 @@ class grid_samples_all : public QWidget {
     void savePdf();
 
     void setExportTargets(ExportTargets targets) { targets_ = std::move(targets); }
+    // True until every row is in the grid.
+    bool isReading() const { return reader_ != nullptr; }
     const QString& csvFileName() const { return csvFileName_; }
 
   protected:
@@ -71,6 +74,8 @@ class grid_samples_all : public QWidget {
 
     void keepValues();
     void layOutGrid();
+    void readMore(int rowsPerStep);
+    void endReading();
     void sizeToColumns();
     void setUpButtons();
     void runFilter(QCheckBox* box, const std::vector<int>& types);
@@ -90,6 +95,7 @@ class grid_samples_all : public QWidget {
     std::vector<QPushButton*> pageButtons_; // the preview's and the PDF's
     std::vector<QCheckBox*> filterBoxes_;
     QPointer<frm_Data_Export_Please_Wait> waitForm_;
+    std::unique_ptr<RowCursor> reader_; // while rows are still to come
     KeyColumns keys_{};
     QString csvFileName_;
     QString workbookFileName_; // where a workbook that no program opened is kept
@@ -99,9 +105,6 @@ class grid_samples_all : public QWidget {
     bool busy_ = false;
     ExportTargets targets_;
 };
-
-// The browser's query over both results tables, newest first.
-const QString& resultsQuery();
 
 // Makes the results browser for the configuration screen, runs its load and shows it.
 QWidget* openResultsBrowser(QWidget* owner);

@@ -6,9 +6,12 @@
 #include "sqlite_db.h"
 #include "widget_colours.h"
 
+#include <QDate>
+#include <QTime>
 #include <algorithm>
 #include <bit>
 #include <cmath>
+#include <limits>
 #include <numeric>
 
 namespace kr7 {
@@ -16,15 +19,6 @@ namespace kr7 {
 namespace {
 
 const QString kDatePattern = QStringLiteral("dd/mm/yy hh:mm");
-
-// A text's place in the shared blocks: its block in the high 20 bits, its offset in the block
-// in the next 20 and its length in bytes in the low 24, so that a text cell costs no more
-// than a number cell. A text longer than a block gets a block of its own.
-constexpr int kLengthBits = 24;
-constexpr int kOffsetBits = 20;
-constexpr std::uint64_t kMaxTextLength = (std::uint64_t(1) << kLengthBits) - 1;
-constexpr std::size_t kBlockSize = std::size_t(1) << kOffsetBits;
-constexpr std::uint64_t kOffsetMask = kBlockSize - 1;
 
 QString displayText(const Value& value, const QString& pattern) {
     if (pattern.isEmpty())
@@ -99,6 +93,26 @@ std::optional<std::int64_t> storedFormStamp(std::string_view text) {
             stamp = stamp * 10 + (text[i] - '0');
     }
     return stamp;
+}
+
+// A date in the stored form, as the date pattern shows it ("dd/mm/yy hh:mm"), straight from
+// its digits; false, and nothing appended, for any other text or a date that cannot be.
+bool appendStoredDate(std::string_view text, std::string& out) {
+    const auto stamp = storedFormStamp(text);
+    if (!stamp)
+        return false;
+    const auto part = [&](std::int64_t divisor, int modulus) {
+        return int(*stamp / divisor % modulus);
+    };
+    if (!QDate::isValid(part(10000000000, 10000), part(100000000, 100), part(1000000, 100)) ||
+        !QTime::isValid(part(10000, 100), part(100, 100), part(1, 100)))
+        return false;
+    const std::string_view at = text;
+    for (const std::string_view piece :
+         {at.substr(8, 2), std::string_view("/"), at.substr(5, 2), std::string_view("/"),
+          at.substr(2, 2), std::string_view(" "), at.substr(11, 5)})
+        out.append(piece);
+    return true;
 }
 
 std::optional<std::int64_t> dateStamp(std::string_view text) {
@@ -254,23 +268,21 @@ int RecordGridModel::scaledWidth(int originalPixels) const {
 int RecordGridModel::addColumn(GridColumn column) {
     column.width = scaledWidth(column.width);
     change([&] {
-        Cells cells{std::move(column), {}, {}};
-        cells.kinds.assign(std::size_t(rowTotal_), CellKind::Null);
-        cells.payloads.assign(std::size_t(rowTotal_), 0);
-        columns_.push_back(std::move(cells));
+        columns_.push_back(std::move(column));
+        cells_.addColumn(std::size_t(rowTotal_));
     });
     return int(columns_.size()) - 1;
 }
 
 int RecordGridModel::columnIndex(QStringView key) const {
-    const auto it = std::find_if(columns_.begin(), columns_.end(), [&](const Cells& c) {
-        return c.definition.key.compare(key, Qt::CaseInsensitive) == 0;
+    const auto it = std::find_if(columns_.begin(), columns_.end(), [&](const GridColumn& c) {
+        return c.key.compare(key, Qt::CaseInsensitive) == 0;
     });
     return it == columns_.end() ? -1 : int(it - columns_.begin());
 }
 
 void RecordGridModel::setColumnStyle(int index, const CellStyle& style) {
-    columns_[std::size_t(index)].definition.style = style;
+    columns_[std::size_t(index)].style = style;
     if (!redraw_)
         return;
     emit headerDataChanged(Qt::Horizontal, index, index);
@@ -281,20 +293,20 @@ void RecordGridModel::setColumnStyle(int index, const CellStyle& style) {
 // Widths and visibility are the view's business: a reset would lose the current cell and an
 // open editor, which a window resize must not.
 void RecordGridModel::setColumnWidth(int index, int width) {
-    columns_[std::size_t(index)].definition.width = width;
+    columns_[std::size_t(index)].width = width;
     emit columnLayoutChanged();
 }
 
 void RecordGridModel::setColumnVisible(int index, bool visible) {
-    columns_[std::size_t(index)].definition.visible = visible;
+    columns_[std::size_t(index)].visible = visible;
     emit columnLayoutChanged();
 }
 
 int RecordGridModel::visibleColumnsWidth() const {
     int sum = 0;
-    for (const Cells& c : columns_)
-        if (c.definition.visible)
-            sum += c.definition.width;
+    for (const GridColumn& c : columns_)
+        if (c.visible)
+            sum += c.width;
     return sum;
 }
 
@@ -302,6 +314,7 @@ void RecordGridModel::clearColumns() {
     change([&] {
         dropRows();
         columns_.clear();
+        cells_.clear();
     });
 }
 
@@ -310,11 +323,7 @@ void RecordGridModel::clearRows() {
 }
 
 void RecordGridModel::dropRows() {
-    for (Cells& c : columns_) {
-        c.kinds.clear();
-        c.payloads.clear();
-    }
-    textBlocks_.clear();
+    cells_.clearRows();
     rowTotal_ = 0;
     hidden_.clear();
     hiddenCount_ = 0;
@@ -322,96 +331,101 @@ void RecordGridModel::dropRows() {
     visibleRowsStale_ = true;
 }
 
-void RecordGridModel::fill(RowCursor&& query) {
+void RecordGridModel::fill(RowCursor&& rows) {
+    beginFill(rows);
+    while (appendRows(rows, std::numeric_limits<int>::max())) {
+    }
+    endFill();
+}
+
+void RecordGridModel::beginFill(const RowCursor& rows) {
     change([&] {
         dropRows();
-        // For each column of the grid, the query field it takes its cells from, or -1.
-        std::vector<int> fieldOf(columns_.size(), -1);
-        for (int field = 0; field < query.columnCount(); ++field) {
-            const QString name = query.columnName(field);
-            int index = columnIndex(name);
-            if (index < 0) {
-                columns_.push_back({GridColumn{name, name}, {}, {}});
-                fieldOf.push_back(field);
-            } else {
-                fieldOf[std::size_t(index)] = field;
+        fieldOf_.assign(columns_.size(), -1);
+        for (int field = 0; field < rows.columnCount(); ++field) {
+            const QString name = rows.columnName(field);
+            const int index = columnIndex(name);
+            if (index >= 0) {
+                fieldOf_[std::size_t(index)] = field;
+                continue;
             }
-        }
-        while (query.step()) {
-            for (std::size_t c = 0; c < columns_.size(); ++c)
-                appendField(columns_[c], query, fieldOf[c]);
-            ++rowTotal_;
+            columns_.push_back(GridColumn{name, name});
+            cells_.addColumn(0);
+            fieldOf_.push_back(field);
         }
     });
 }
 
-// Takes the cell straight from SQLite's own copy: no Value and no QString per cell.
-void RecordGridModel::appendField(Cells& cells, const RowCursor& query, int field) {
-    const Value::Kind kind = field < 0 ? Value::Kind::Null : query.columnKind(field);
-    switch (kind) {
+// The cells go in first and the rows are announced after, so that the view is told of every
+// row of a step at once.
+bool RecordGridModel::appendRows(RowCursor& rows, int limit) {
+    int added = 0;
+    bool more = true;
+    try {
+        while (added < limit && (more = rows.step())) {
+            for (std::size_t c = 0; c < columns_.size(); ++c)
+                appendField(c, rows, fieldOf_[c]);
+            ++added;
+        }
+    } catch (...) {
+        // No row of a step that failed stays, nor a part of one.
+        cells_.truncateRows(std::size_t(rowTotal_));
+        throw;
+    }
+    if (added == 0)
+        return more;
+    const auto grow = [&] {
+        if (!hidden_.empty())
+            hidden_.resize(std::size_t(rowTotal_ + added), false);
+        for (int row = rowTotal_; !order_.empty() && row < rowTotal_ + added; ++row)
+            order_.push_back(row);
+        rowTotal_ += added;
+        visibleRowsStale_ = true;
+    };
+    if (!redraw_ || !isIdentityView())
+        change(grow);
+    else {
+        beginInsertRows({}, rowTotal_, rowTotal_ + added - 1);
+        grow();
+        endInsertRows();
+    }
+    return more;
+}
+
+void RecordGridModel::endFill() {
+    cells_.endAppending();
+    fieldOf_.clear();
+}
+
+// Takes the cell straight from the cursor's own copy: no Value and no QString per cell.
+void RecordGridModel::appendField(std::size_t column, const RowCursor& rows, int field) {
+    switch (field < 0 ? Value::Kind::Null : rows.columnKind(field)) {
     case Value::Kind::Whole:
-        cells.kinds.push_back(CellKind::Whole);
-        cells.payloads.push_back(std::bit_cast<std::uint64_t>(query.columnWhole(field)));
-        return;
+        return cells_.appendWhole(column, rows.columnWhole(field));
     case Value::Kind::Floating:
-        cells.kinds.push_back(CellKind::Floating);
-        cells.payloads.push_back(std::bit_cast<std::uint64_t>(query.columnFloating(field)));
-        return;
+        return cells_.appendFloating(column, rows.columnFloating(field));
     case Value::Kind::Text:
-        cells.kinds.push_back(CellKind::Text);
-        cells.payloads.push_back(storeText(query.columnUtf8(field)));
-        return;
+        return cells_.appendText(column, rows.columnUtf8(field));
     default:
-        cells.kinds.push_back(CellKind::Null);
-        cells.payloads.push_back(0);
+        return cells_.appendNull(column);
     }
 }
 
-void RecordGridModel::putCell(Cells& cells, std::size_t row, const Value& stored) {
+void RecordGridModel::putCell(std::size_t column, std::size_t row, const Value& stored) {
     switch (stored.kind()) {
     case Value::Kind::Whole:
-        cells.kinds[row] = CellKind::Whole;
-        cells.payloads[row] = std::bit_cast<std::uint64_t>(stored.asWhole());
-        return;
+        return cells_.setWhole(column, row, stored.asWhole());
     case Value::Kind::Floating:
-        cells.kinds[row] = CellKind::Floating;
-        cells.payloads[row] = std::bit_cast<std::uint64_t>(stored.asFloating());
-        return;
+        return cells_.setFloating(column, row, stored.asFloating());
     case Value::Kind::Text: {
         const QByteArray utf8 = stored.asText().toUtf8();
-        cells.kinds[row] = CellKind::Text;
-        cells.payloads[row] = storeText({utf8.constData(), std::size_t(utf8.size())});
-        return;
+        return cells_.setText(column, row, {utf8.constData(), std::size_t(utf8.size())});
     }
     case Value::Kind::Null:
-        cells.kinds[row] = CellKind::Null;
-        cells.payloads[row] = 0;
-        return;
+        return cells_.setNull(column, row);
     default:
-        putCell(cells, row, storedForm(stored));
+        putCell(column, row, storedForm(stored));
     }
-}
-
-std::uint64_t RecordGridModel::storeText(std::string_view utf8) {
-    const auto length = std::uint64_t(utf8.size());
-    if (length > kMaxTextLength)
-        throw Error(errnum::InternalError,
-                    QStringLiteral("A text of %1 bytes is too long to show in a grid").arg(length));
-    // Every offset stays below the block size; a longer text starts a block at offset 0.
-    if (textBlocks_.empty() || textBlocks_.back().size() + length >= kBlockSize)
-        textBlocks_.emplace_back().reserve(std::max(kBlockSize, std::size_t(length)));
-    std::vector<char>& block = textBlocks_.back();
-    const auto offset = std::uint64_t(block.size());
-    block.insert(block.end(), utf8.begin(), utf8.end());
-    const auto blockIndex = std::uint64_t(textBlocks_.size() - 1);
-    return (blockIndex << (kOffsetBits + kLengthBits)) | (offset << kLengthBits) | length;
-}
-
-std::string_view RecordGridModel::textAt(std::uint64_t payload) const {
-    const auto blockIndex = std::size_t(payload >> (kOffsetBits + kLengthBits));
-    const auto offset = std::size_t((payload >> kLengthBits) & kOffsetMask);
-    const auto length = std::size_t(payload & kMaxTextLength);
-    return {textBlocks_[blockIndex].data() + offset, length};
 }
 
 void RecordGridModel::removeGridRow(int row) {
@@ -419,10 +433,7 @@ void RecordGridModel::removeGridRow(int row) {
     const bool announce = redraw_ && viewRow >= 0;
     if (announce)
         beginRemoveRows({}, viewRow, viewRow);
-    for (Cells& c : columns_) {
-        c.kinds.erase(c.kinds.begin() + row);
-        c.payloads.erase(c.payloads.begin() + row);
-    }
+    cells_.eraseRow(std::size_t(row));
     if (!hidden_.empty()) {
         hiddenCount_ -= hidden_[std::size_t(row)] ? 1 : 0;
         hidden_.erase(hidden_.begin() + row);
@@ -439,15 +450,15 @@ void RecordGridModel::removeGridRow(int row) {
 }
 
 Value RecordGridModel::cellValue(int row, int column) const {
-    const Cells& c = columns_[std::size_t(column)];
-    const std::uint64_t payload = c.payloads[std::size_t(row)];
-    switch (c.kinds[std::size_t(row)]) {
+    const auto c = std::size_t(column);
+    const auto r = std::size_t(row);
+    switch (cells_.kind(c, r)) {
     case CellKind::Whole:
-        return Value::whole(std::bit_cast<std::int64_t>(payload));
+        return Value::whole(cells_.whole(c, r));
     case CellKind::Floating:
-        return Value::floating(std::bit_cast<double>(payload));
+        return Value::floating(cells_.floating(c, r));
     case CellKind::Text:
-        return Value::text(QString::fromUtf8(textAt(payload)));
+        return Value::text(qText(cells_.text(c, r)));
     case CellKind::Null:
         break;
     }
@@ -458,8 +469,32 @@ QString RecordGridModel::cellText(int row, int column) const {
     return displayText(cellValue(row, column), this->column(column).style.pattern);
 }
 
+void RecordGridModel::appendCellUtf8(int row, int column, std::string& out) const {
+    const auto c = std::size_t(column);
+    const auto r = std::size_t(row);
+    const QString& pattern = columns_[c].style.pattern;
+    switch (cells_.kind(c, r)) {
+    case CellKind::Null:
+        return;
+    case CellKind::Text:
+        if (pattern.isEmpty())
+            return void(out.append(cells_.text(c, r)));
+        if (pattern == kDatePattern && appendStoredDate(cells_.text(c, r), out))
+            return;
+        break;
+    case CellKind::Whole:
+        if (pattern.isEmpty())
+            return void(out.append(std::to_string(cells_.whole(c, r))));
+        break;
+    case CellKind::Floating:
+        break;
+    }
+    const QByteArray utf8 = cellText(row, column).toUtf8();
+    out.append(utf8.constData(), std::size_t(utf8.size()));
+}
+
 void RecordGridModel::setCellValue(int row, int column, const Value& value) {
-    putCell(columns_[std::size_t(column)], std::size_t(row), value);
+    putCell(std::size_t(column), std::size_t(row), value);
     const int viewRow = viewRowOf(row);
     if (redraw_ && viewRow >= 0)
         emit dataChanged(index(viewRow, column), index(viewRow, column));
@@ -522,20 +557,19 @@ std::vector<int> RecordGridModel::listedRows() const {
 }
 
 void RecordGridModel::sortBy(int column, Qt::SortOrder order) {
-    const Cells& cells = columns_[std::size_t(column)];
-    const bool dates = cells.definition.style.pattern == kDatePattern;
+    const auto c = std::size_t(column);
+    const bool dates = columns_[c].style.pattern == kDatePattern;
     SortKeys keys(static_cast<std::size_t>(rowTotal_));
     for (std::size_t row = 0; row < std::size_t(rowTotal_); ++row) {
-        const std::uint64_t payload = cells.payloads[row];
-        switch (cells.kinds[row]) {
+        switch (cells_.kind(c, row)) {
         case CellKind::Whole:
-            keys.setNumber(row, double(std::bit_cast<std::int64_t>(payload)));
+            keys.setNumber(row, double(cells_.whole(c, row)));
             break;
         case CellKind::Floating:
-            keys.setNumber(row, std::bit_cast<double>(payload));
+            keys.setNumber(row, cells_.floating(c, row));
             break;
         case CellKind::Text:
-            keys.setText(row, textAt(payload), dates);
+            keys.setText(row, cells_.text(c, row), dates);
             break;
         case CellKind::Null:
             break;
@@ -559,17 +593,19 @@ void RecordGridModel::clearSort() {
 }
 
 bool RecordGridModel::cellContains(int row, int column, const TextSearch& search) const {
-    const Cells& cells = columns_[std::size_t(column)];
-    if (cells.kinds[std::size_t(row)] == CellKind::Text)
-        return search.foundIn(textAt(cells.payloads[std::size_t(row)]));
+    const auto c = std::size_t(column);
+    const auto r = std::size_t(row);
+    if (cells_.kind(c, r) == CellKind::Text)
+        return search.foundIn(cells_.text(c, r));
     return search.foundIn(cellText(row, column));
 }
 
 std::optional<std::int64_t> RecordGridModel::cellDateStamp(int row, int column) const {
-    const Cells& cells = columns_[std::size_t(column)];
-    if (cells.kinds[std::size_t(row)] != CellKind::Text)
+    const auto c = std::size_t(column);
+    const auto r = std::size_t(row);
+    if (cells_.kind(c, r) != CellKind::Text)
         return std::nullopt;
-    return dateStamp(textAt(cells.payloads[std::size_t(row)]));
+    return dateStamp(cells_.text(c, r));
 }
 
 bool RecordGridModel::isCell(const QModelIndex& index) const {

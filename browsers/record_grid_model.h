@@ -1,5 +1,6 @@
 #pragma once
 
+#include "cell_store.h"
 #include "value.h"
 
 #include <QAbstractTableModel>
@@ -60,8 +61,7 @@ class TextSearch {
 };
 
 // The rows of a query, kept column by column so that a million rows of eighteen fields stay
-// small and quick: per cell one kind byte and eight payload bytes (the number itself, or the
-// place of the text in blocks of UTF-8 shared by the whole grid), no object per row or cell.
+// small and quick: four bytes a cell (see CellStore), no object per row or cell.
 //
 // Grid rows count every row; the rows Qt sees are the visible ones only, so that hiding half
 // a million rows is one pass and no work for the view. Row and column numbers of the grid
@@ -92,7 +92,7 @@ class RecordGridModel : public QAbstractTableModel {
     int scaledWidth(int originalPixels) const;
     int addColumn(GridColumn column);
     int columnIndex(QStringView key) const;
-    const GridColumn& column(int index) const { return columns_[std::size_t(index)].definition; }
+    const GridColumn& column(int index) const { return columns_[std::size_t(index)]; }
     void setColumnStyle(int index, const CellStyle& style);
     void setColumnWidth(int index, int width);
     void setColumnVisible(int index, bool visible);
@@ -102,6 +102,12 @@ class RecordGridModel : public QAbstractTableModel {
     // Clears the rows and reads every row of `rows`: each field goes to the column of its
     // name, and a field without one gets a further column.
     void fill(RowCursor&& rows);
+    // The same in steps, so that a million rows can come in while the window stays usable:
+    // beginFill clears the rows and matches the fields to columns, each appendRows takes up
+    // to `limit` further rows (false once there are none left), and endFill ends the filling.
+    void beginFill(const RowCursor& rows);
+    bool appendRows(RowCursor& rows, int limit);
+    void endFill();
     void clearRows();
     void removeGridRow(int row);
     int gridRowCount() const { return rowTotal_; }
@@ -110,6 +116,8 @@ class RecordGridModel : public QAbstractTableModel {
     Value cellValue(int row, int column) const;
     // The value as the column's pattern shows it.
     QString cellText(int row, int column) const;
+    // The same text appended in UTF-8: exports of many rows take it without a QString a cell.
+    void appendCellUtf8(int row, int column, std::string& out) const;
     // Stores a value in its stored form (dates as text, Yes/No as 0/1).
     void setCellValue(int row, int column, const Value& value);
 
@@ -147,14 +155,6 @@ class RecordGridModel : public QAbstractTableModel {
     Qt::ItemFlags flags(const QModelIndex& index) const override;
     bool setData(const QModelIndex& index, const QVariant& value, int role = Qt::EditRole) override;
 
-  private:
-    enum class CellKind : std::uint8_t { Null, Whole, Floating, Text };
-    struct Cells {
-        GridColumn definition;
-        std::vector<CellKind> kinds;
-        std::vector<std::uint64_t> payloads;
-    };
-
   signals:
     // A column's width or visibility changed; the view lays its columns out again.
     void columnLayoutChanged();
@@ -162,20 +162,17 @@ class RecordGridModel : public QAbstractTableModel {
   private:
     template <class F> void change(F&& mutate);
     void dropRows();
-    void appendField(Cells& cells, const RowCursor& rows, int field);
-    void putCell(Cells& cells, std::size_t row, const Value& stored);
-    std::uint64_t storeText(std::string_view utf8);
-    std::string_view textAt(std::uint64_t payload) const;
+    void appendField(std::size_t column, const RowCursor& rows, int field);
+    void putCell(std::size_t column, std::size_t row, const Value& stored);
     bool isCell(const QModelIndex& index) const;
     bool isIdentityView() const { return hiddenCount_ == 0 && order_.empty(); }
     CellLook lookOf(int row, int column) const;
     bool isChecked(int row, int column) const;
     const std::vector<int>& visibleRows() const;
 
-    std::vector<Cells> columns_;
-    // Filled one after the other and never moved, so that a growing grid never holds two
-    // copies of its texts.
-    std::vector<std::vector<char>> textBlocks_;
+    std::vector<GridColumn> columns_;
+    CellStore cells_;
+    std::vector<int> fieldOf_; // while filling: the cursor's field for each column, or -1
     int rowTotal_ = 0;
     std::vector<bool> hidden_;             // empty while no row was ever hidden
     std::vector<int> order_;               // grid rows in listing order, empty while unsorted

@@ -34,7 +34,7 @@ constexpr int kPrintPointSize = 12;
 // The rows written between two hand-overs to the device, and between two progress reports.
 constexpr int kRowsPerChunk = 500;
 
-const QString kFormulaStarts = QStringLiteral("=+-@");
+constexpr std::string_view kFormulaStarts = "=+-@";
 
 int keyColumn(const RecordGridModel& grid, const char16_t* key) {
     const int column = grid.columnIndex(QStringView(key));
@@ -43,43 +43,40 @@ int keyColumn(const RecordGridModel& grid, const char16_t* key) {
     return column;
 }
 
-void writeAll(QIODevice& out, QString& pending) {
-    const QByteArray bytes = pending.toUtf8();
-    if (out.write(bytes) != bytes.size())
+void writeAll(QIODevice& out, std::string& pending) {
+    if (out.write(pending.data(), qint64(pending.size())) != qint64(pending.size()))
         throw Error(errnum::FileError,
                     QStringLiteral("The file cannot be written: %1").arg(out.errorString()));
     pending.clear();
 }
 
-bool needsQuotes(QStringView text) {
-    return std::any_of(text.begin(), text.end(),
-                       [](QChar c) { return c == u',' || c == u'"' || c == u'\n' || c == u'\r'; });
+bool needsQuotes(std::string_view text) {
+    return text.find_first_of(",\"\n\r") != std::string_view::npos;
 }
 
 // One field, `prefix` and `text` together, quoted when it must be.
-void appendField(QString& line, QStringView prefix, QStringView text) {
+void appendField(std::string& line, std::string_view prefix, std::string_view text) {
     if (!needsQuotes(prefix) && !needsQuotes(text)) {
         line += prefix;
         line += text;
         return;
     }
-    line += u'"';
-    for (QStringView part : {prefix, text})
-        for (const QChar c : part) {
-            if (c == u'"')
-                line += u'"';
+    line += '"';
+    for (const std::string_view part : {prefix, text})
+        for (const char c : part) {
+            if (c == '"')
+                line += '"';
             line += c;
         }
-    line += u'"';
+    line += '"';
 }
 
-bool looksLikeFormula(QStringView text) {
-    return !text.isEmpty() && kFormulaStarts.contains(text.front());
+bool looksLikeFormula(std::string_view text) {
+    return !text.empty() && kFormulaStarts.find(text.front()) != std::string_view::npos;
 }
 
-void appendLine(QString& pending, const QStringList& fields) {
-    pending += csvLine(fields);
-    pending += QStringLiteral("\r\n");
+void appendLine(std::string& pending, const QStringList& fields) {
+    pending += (csvLine(fields) + QStringLiteral("\r\n")).toStdString();
 }
 
 // Text placed at character columns of a fixed-pitch font, line after line, on as many pages
@@ -156,7 +153,8 @@ QString csvLine(const QStringList& fields) {
 }
 
 QString formulaSafe(const QString& text) {
-    if (!text.isEmpty() && kFormulaStarts.contains(text.front()))
+    if (!text.isEmpty() && text.front().unicode() < 0x80 &&
+        looksLikeFormula(std::string(1, char(text.front().unicode()))))
         return u'\'' + text;
     return text;
 }
@@ -169,23 +167,24 @@ void writeCsv(QIODevice& out, const ResultsExport& results) {
         columns[i] = keyColumn(grid, kCsvKeys[i]);
         titles << grid.column(columns[i]).title;
     }
-    QString pending;
+    std::string pending;
     appendLine(pending, {kResultsHeading});
     appendLine(pending, {results.printTitle});
     appendLine(pending, {});
     appendLine(pending, titles);
     int done = 0;
-    const QString apostrophe = QStringLiteral("'");
+    std::string text;
     for (const int row : results.rows) {
         for (std::size_t i = 0; i < columns.size(); ++i) {
-            const QString text = grid.cellText(row, columns[i]);
+            text.clear();
+            grid.appendCellUtf8(row, columns[i], text);
             // The barcode stays text, leading zeros and all; so does a note like a formula.
             const bool keepText = i == 0 || (i == columns.size() - 1 && looksLikeFormula(text));
             if (i > 0)
-                pending += u',';
-            appendField(pending, keepText ? QStringView(apostrophe) : QStringView(), text);
+                pending += ',';
+            appendField(pending, keepText ? "'" : "", text);
         }
-        pending += QStringLiteral("\r\n");
+        pending += "\r\n";
         if (++done % kRowsPerChunk == 0)
             writeAll(out, pending);
         results.rowDone(done);

@@ -1,6 +1,8 @@
 // The results browser: its caption, the filters, the colours and texts of the cells, the
 // tool bar by the spreadsheet link, and the width the user notes take.
 
+#include "install_folder.h"
+#include "results_reader.h"
 #include "results_test_support.h"
 #include "seed.h"
 
@@ -48,6 +50,52 @@ class TestResultsBrowser : public test::ScreenTest {
     }
 
   private slots:
+    // Results moved to the older table and still in the current one, rows repeated within a
+    // table, a number stored once whole and once floating, dates missing or shared: the rows
+    // read table by table and merged are the query's, in its order, and the browser shows
+    // them all.
+    void mergedReadingGivesTheQueryRows() {
+        auto db = fx->openDatabase();
+        seed::appendResults(db, 400, 7, fx->clock.now());
+        const QString current = QStringLiteral(
+            "SA_17, SA_02, SA_06, SA_18, SA_24, SA_15, SA_03, SA_04, SA_23, SA_31, SA_30, SA_08, "
+            "SA_21, SA_22, SA_11, SA_12, SA_19, SA_09");
+        const QString old = QStringLiteral(
+            "PATIENT_NAME, BARCODE, PV1_STRING, PV2_STRING, RUNTIME_STEPS, SYSTEM_NOTES, "
+            "USER_NOTES, DATE_TESTED, LIMS_STR, TESTED_INITIALS, TESTED_NAME, REC_TYPE, PV_LOW, "
+            "PV_HIGH, PV1_NUMBER, PV2_NUMBER, PIC_ID, LIMS_NUM");
+        const auto copy = [&](const QString& to, const QString& columns, const char* where) {
+            return QStringLiteral("INSERT INTO %1 (%2) SELECT %3 FROM T_Samples WHERE %4")
+                .arg(to, columns, current, QLatin1String(where));
+        };
+        for (const QString& sql :
+             {QStringLiteral("UPDATE T_Samples SET SA_04 = NULL WHERE rowid % 23 = 0"),
+              QStringLiteral("UPDATE T_Samples SET SA_04 = (SELECT SA_04 FROM T_Samples WHERE "
+                             "rowid = 2) WHERE rowid % 17 = 0"),
+              copy(QStringLiteral("T_Samples_old"), old, "rowid % 3 = 0"),
+              copy(QStringLiteral("T_Samples"), current, "rowid % 5 = 0"),
+              QStringLiteral("UPDATE T_Samples_old SET RUNTIME_STEPS = RUNTIME_STEPS + 0.0")})
+            fx->exec(sql);
+        const auto rowsOf = [](RowCursor&& rows) {
+            QStringList all;
+            while (rows.step()) {
+                QStringList fields;
+                for (int field = 0; field < rows.columnCount(); ++field)
+                    fields << (rows.columnKind(field) == Value::Kind::Text
+                                   ? QString::fromUtf8(rows.columnUtf8(field).data(),
+                                                       qsizetype(rows.columnUtf8(field).size()))
+                                   : QString::number(rows.columnFloating(field), 'g', 17));
+                all << fields.join(u'|');
+            }
+            return all;
+        };
+        const QStringList expected = rowsOf(db.prepare(resultsQuery()));
+        QVERIFY(expected.size() < 400 * 2);
+        QCOMPARE(rowsOf(MergedResults(files::databaseFile())), expected);
+        screen = test::openBrowser();
+        QCOMPARE(grid().gridRowCount(), expected.size());
+    }
+
     void captionCountsBothTables() {
         auto db = fx->openDatabase();
         seed::appendResults(db, 1230, 1, fx->clock.now());

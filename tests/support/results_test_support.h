@@ -81,8 +81,12 @@ inline void setSpreadsheetLink(const Fixture& fx, int link) {
     fx.exec(QStringLiteral("UPDATE T_PC_Configuration SET PC_45 = %1").arg(link));
 }
 
+// The browser with every row read in.
 inline grid_samples_all* openBrowser() {
-    return activated(static_cast<grid_samples_all*>(openResultsBrowser(nullptr)));
+    auto* screen = static_cast<grid_samples_all*>(openResultsBrowser(nullptr));
+    while (screen->isReading())
+        QCoreApplication::processEvents();
+    return activated(screen);
 }
 
 // The browser's wait form, a window of its own.

@@ -1,0 +1,112 @@
+#pragma once
+
+#include <algorithm>
+#include <cstdint>
+#include <string_view>
+#include <vector>
+
+namespace kr7 {
+
+enum class CellKind : std::uint8_t { Null, Whole, Floating, Text };
+
+// The numbers of entries kept elsewhere, found again by their value: an open-addressing table
+// of 32-bit numbers, four bytes a slot, where a hash map would spend forty bytes an entry.
+class IdTable {
+  public:
+    // The entry equal to the one looked for, or the one `make` adds.
+    template <class Equal, class Make, class HashOf>
+    std::uint32_t findOrAdd(std::size_t hash, Equal&& equal, Make&& make, HashOf&& hashOf) {
+        if ((count_ + 1) * 2 > slots_.size())
+            grow(hashOf);
+        const std::size_t mask = slots_.size() - 1;
+        for (std::size_t i = hash & mask;; i = (i + 1) & mask) {
+            if (slots_[i] == kFree) {
+                ++count_;
+                return slots_[i] = make();
+            }
+            if (equal(slots_[i]))
+                return slots_[i];
+        }
+    }
+    void clear() {
+        slots_ = {};
+        count_ = 0;
+    }
+
+  private:
+    static constexpr std::uint32_t kFree = ~std::uint32_t(0);
+
+    template <class HashOf> void grow(HashOf&& hashOf) {
+        std::vector<std::uint32_t> old = std::move(slots_);
+        slots_.assign(std::max<std::size_t>(64, old.size() * 2), kFree);
+        const std::size_t mask = slots_.size() - 1;
+        for (const std::uint32_t id : old) {
+            if (id == kFree)
+                continue;
+            std::size_t i = hashOf(id) & mask;
+            while (slots_[i] != kFree)
+                i = (i + 1) & mask;
+            slots_[i] = id;
+        }
+    }
+
+    std::vector<std::uint32_t> slots_;
+    std::size_t count_ = 0;
+};
+
+// The cells of a grid, column by column, four bytes a cell: a null, a whole number of up to 30
+// bits, the place of a text in blocks of UTF-8 shared by the whole grid, or the number of a
+// wider number in its column's own list. While rows are appended, equal texts and equal wide
+// numbers are kept once: a million results name the same few patients, initials and notes.
+class CellStore {
+  public:
+    void addColumn(std::size_t rows); // of nulls
+    void clear();
+    void clearRows();
+    std::size_t rowCount() const { return columns_.empty() ? 0 : columns_.front().codes.size(); }
+
+    void appendNull(std::size_t column);
+    void appendWhole(std::size_t column, std::int64_t value);
+    void appendFloating(std::size_t column, double value);
+    void appendText(std::size_t column, std::string_view utf8);
+    // The values appended so far need not be found again: frees what finding them takes.
+    void endAppending();
+
+    void setNull(std::size_t column, std::size_t row);
+    void setWhole(std::size_t column, std::size_t row, std::int64_t value);
+    void setFloating(std::size_t column, std::size_t row, double value);
+    void setText(std::size_t column, std::size_t row, std::string_view utf8);
+    void eraseRow(std::size_t row);
+    void truncateRows(std::size_t rows);
+
+    CellKind kind(std::size_t column, std::size_t row) const;
+    std::int64_t whole(std::size_t column, std::size_t row) const;
+    double floating(std::size_t column, std::size_t row) const;
+    std::string_view text(std::size_t column, std::size_t row) const;
+
+  private:
+    struct Column {
+        std::vector<std::uint32_t> codes;
+        std::vector<std::uint64_t> wide; // whole numbers and floating ones, by their bits
+        std::vector<CellKind> wideKinds;
+        IdTable wideIds;
+    };
+
+    std::uint32_t wideCode(Column& column, CellKind kind, std::uint64_t bits, bool findEqual);
+    std::uint32_t wholeCode(Column& column, std::int64_t value, bool findEqual);
+    std::uint32_t textCode(std::string_view utf8, bool findEqual);
+    std::uint32_t storeText(std::string_view utf8);
+    std::string_view textAt(std::uint32_t place) const;
+    std::uint32_t code(std::size_t column, std::size_t row) const {
+        return columns_[column].codes[row];
+    }
+
+    std::vector<Column> columns_;
+    // Filled one after the other and never moved, so that a growing grid never holds two
+    // copies of its texts.
+    std::vector<std::vector<char>> textBlocks_;
+    IdTable textIds_;
+    bool appending_ = true;
+};
+
+} // namespace kr7
