@@ -1,7 +1,10 @@
 #include "central_results.h"
 
+#include "error_report.h"
 #include "pg.h"
+#include "prompter.h"
 #include "result_columns.h"
+#include "services.h"
 
 #include <QStringList>
 #include <charconv>
@@ -114,6 +117,16 @@ std::unique_ptr<RowCursor> openRuns(const QString& url, int recordType, const QS
                                         std::vector<pg::Param>{pg::param(recordType),
                                                                pg::param(from), pg::param(to),
                                                                instrumentParam(instrument)});
+}
+
+bool readCentral(const std::function<void()>& read) {
+    try {
+        read();
+        return true;
+    } catch (const Error& e) {
+        services().prompter->ask({e.description(), kProgramTitle, Icon::Exclamation});
+        return false;
+    }
 }
 
 std::vector<int> syncedInstruments(const QString& url) {

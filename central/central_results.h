@@ -3,6 +3,7 @@
 #include "row_cursor.h"
 
 #include <QString>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <vector>
@@ -22,6 +23,11 @@ std::unique_ptr<RowCursor> openResults(const QString& url, std::optional<int> in
 // RUNTIME, PV1_NUMBER, PV2_NUMBER, PV_LOW, PV_HIGH, PIC_ID.
 std::unique_ptr<RowCursor> openRuns(const QString& url, int recordType, const QString& from,
                                     const QString& to, std::optional<int> instrument = {});
+
+// Runs `read`, which reads the central database. When that fails (most often "Central
+// database not reachable: <reason>") the user is told in a message box and false comes back,
+// so that the screen goes on with this instrument's own file.
+bool readCentral(const std::function<void()>& read);
 
 // The instruments that have sent results, in number order.
 std::vector<int> syncedInstruments(const QString& url);

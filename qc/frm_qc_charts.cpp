@@ -316,26 +316,34 @@ void frm_qc_charts::refresh() {
 // instrument's file alone.
 void frm_qc_charts::fillSources() {
     source_->addItem(QStringLiteral("This instrument"));
-    runOrReport(kScreenName + QStringLiteral("fillSources"), [this] {
-        centralUrl_ = central::configuredUrl();
-        if (centralUrl_.isEmpty())
-            return;
-        for (const int number : central::syncedInstruments(centralUrl_))
+    runOrReport(kScreenName + QStringLiteral("fillSources"),
+                [this] { centralUrl_ = central::configuredUrl(); });
+    std::vector<int> synced;
+    if (!centralUrl_.isEmpty() &&
+        central::readCentral([&] { synced = central::syncedInstruments(centralUrl_); })) {
+        for (const int number : synced)
             source_->addItem(QStringLiteral("KR7 %1 (central)").arg(number), number);
         source_->addItem(QStringLiteral("All instruments (central)"), -1);
-    });
+    }
     for (QLabel* label : findChildren<QLabel*>())
         if (label->buddy() == source_)
             label->setVisible(source_->count() > 1);
     source_->setVisible(source_->count() > 1);
 }
 
-qc::RunSet frm_qc_charts::readRuns(const qc::RunFilter& filter) const {
+// A central database lost on the way is told, and the screen reads this instrument's file.
+qc::RunSet frm_qc_charts::readRuns(const qc::RunFilter& filter) {
     const QVariant source = source_->currentData();
-    if (!source.isValid())
-        return qc::readRuns(Get_connection(), filter);
-    return qc::readCentralRuns(
-        centralUrl_, source.toInt() < 0 ? std::nullopt : std::optional(source.toInt()), filter);
+    qc::RunSet runs;
+    if (source.isValid() && central::readCentral([&] {
+            const int number = source.toInt();
+            runs = qc::readCentralRuns(centralUrl_,
+                                       number < 0 ? std::nullopt : std::optional(number), filter);
+        }))
+        return runs;
+    const QSignalBlocker quiet(source_);
+    source_->setCurrentIndex(0);
+    return qc::readRuns(Get_connection(), filter);
 }
 
 // The instruments with runs in the period, and the one chosen even when it has none there.

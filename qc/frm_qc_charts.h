@@ -50,7 +50,7 @@ class frm_qc_charts : public QWidget {
     qc::RunFilter filter(QDate from, QDate to) const;
     void fillInstruments(const QStringList& found);
     void fillSources();
-    qc::RunSet readRuns(const qc::RunFilter& filter) const;
+    qc::RunSet readRuns(const qc::RunFilter& filter);
     void showAnalysis();
     QStringList notes() const;
     QString summary() const;

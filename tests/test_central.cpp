@@ -2,8 +2,10 @@
 // resumption after the server dies, the unreachable server, and what local changes do to
 // the central copy.
 
+#include "central_conf.h"
 #include "central_results.h"
 #include "central_schema.h"
+#include "frm_qc_charts.h"
 #include "pg.h"
 #include "pg_cluster.h"
 #include "qc_runs.h"
@@ -11,6 +13,7 @@
 #include "seed.h"
 #include "sync.h"
 
+#include <QComboBox>
 #include <QProcess>
 #include <set>
 
@@ -156,6 +159,58 @@ class TestCentral : public QObject {
         QVERIFY(centralCount(central) < localCount(fx));
         central::syncResults(fx.databasePath(), central);
         QCOMPARE(centralCount(central), localCount(fx));
+    }
+
+    // "All instruments" in the results browser: every instrument's rows with its number, and
+    // the QC screen's choice of each instrument; an unreachable server is reported and this
+    // instrument's own rows stay.
+    void browserShowsEveryInstrument() {
+        test::Fixture fx;
+        Open_database();
+        QString url;
+        auto central = freshCentral(&url);
+        test::putResults(fx, test::numberedResults(3));
+        central::syncResults(fx.databasePath(), central);
+        fx.exec(QStringLiteral("UPDATE T_PIC_list SET PI_01 = 102"));
+        central::syncResults(fx.databasePath(), central);
+        fx.exec(QStringLiteral("DELETE FROM T_Samples WHERE SA_02 = 'B0'"));
+
+        for (const QString& password : {test::PgCluster::kPassword, QStringLiteral("wrong")}) {
+            central::writeConf(cluster.url(url.section(u'/', -1), password));
+            auto* screen = test::openBrowser();
+            auto* source = test::control<QComboBox>(screen, QStringLiteral("cbo_source"));
+            QVERIFY(source->isVisible());
+            source->setCurrentIndex(1);
+            while (screen->isReading())
+                QCoreApplication::processEvents();
+            const RecordGridModel& grid = test::gridOf(screen)->grid();
+            const int instrument = grid.columnIndex(u"INSTRUMENT");
+            QStringList shown;
+            for (int row = 0; row < grid.gridRowCount(); ++row)
+                shown << grid.cellText(row, test::keyColumn(screen, "BARCODE")) + u' ' +
+                             (instrument < 0 ? QString() : grid.cellText(row, instrument));
+            shown.sort();
+            if (password == test::PgCluster::kPassword) {
+                QCOMPARE(shown,
+                         QStringList({"B0 101", "B0 102", "B1 101", "B1 102", "B2 101", "B2 102"}));
+            } else {
+                QCOMPARE(source->currentIndex(), 0);
+                QCOMPARE(shown, QStringList({"B1 ", "B2 "}));
+                QVERIFY2(
+                    fx.prompter.prompts.back().text.contains(u"Central database not reachable"),
+                    qPrintable(fx.prompter.prompts.back().text));
+            }
+            delete screen;
+
+            QWidget* qcScreen = openQcCharts(nullptr);
+            const auto* qcSource = test::control<QComboBox>(qcScreen, QStringLiteral("cbo_source"));
+            QStringList choices;
+            for (int i = 0; i < qcSource->count(); ++i)
+                choices << qcSource->itemText(i);
+            QCOMPARE(choices.size(), password == test::PgCluster::kPassword ? 4 : 1);
+            delete qcScreen;
+        }
+        closeDatabase();
     }
 
     void unreachableServerIsReported_data() {
