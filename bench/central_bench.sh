@@ -58,8 +58,11 @@ shell=$(elapsed by_hand)
 first=$(elapsed "$build/tools/kr7-db" sync)
 again=$(elapsed "$build/tools/kr7-db" sync)
 sent=$(psql -qtA "$url" -c "SELECT count(*) FROM results")
+size=$(psql -qtA "$url" -c "SELECT pg_size_pretty(pg_table_size('results')) || ' rows, ' ||
+    pg_size_pretty(pg_indexes_size('results')) || ' indexes'")
 
 echo "== $sent results of one instrument"
 printf '  sqlite3 -csv + psql \\copy   %.3f s\n' "$shell"
 printf '  first sync                  %.3f s  %s x by hand  (target <= 3)\n' "$first" "$(ratio "$first" "$shell")"
 printf '  sync with nothing new       %.3f s  (target < 1)\n' "$again"
+echo "  central table               $size"
