@@ -166,7 +166,8 @@ Database Database::open(const QString& path, Mode mode) {
     const int access = mode == Mode::ReadOnly ? SQLITE_OPEN_READONLY
                        : mode == Mode::Create ? SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE
                                               : SQLITE_OPEN_READWRITE;
-    const int flags = access | SQLITE_OPEN_FULLMUTEX;
+    const int flags =
+        access | (mode == Mode::OneThread ? SQLITE_OPEN_NOMUTEX : SQLITE_OPEN_FULLMUTEX);
     const int rc = sqlite3_open_v2(path.toUtf8().constData(), &db, flags, nullptr);
     Database opened(db);
     check(db, rc);

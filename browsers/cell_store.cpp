@@ -3,6 +3,7 @@
 #include "errors.h"
 
 #include <bit>
+#include <cstring>
 #include <functional>
 
 namespace kr7 {
@@ -23,7 +24,11 @@ constexpr std::size_t kBlockSize = std::size_t(1) << kOffsetBits;
 constexpr std::uint32_t kOffsetMask = kBlockSize - 1;
 constexpr std::size_t kMaxBlocks = std::size_t(1) << (kPayloadBits - kOffsetBits);
 
-constexpr std::uint32_t codeOf(Tag tag, std::uint32_t payload) {
+// Beyond this many distinct values a column keeps its codes: numbers into its list would no
+// longer be smaller than them.
+constexpr std::size_t kMaxDistinct = 65536;
+
+constexpr std::uint32_t tagged(Tag tag, std::uint32_t payload) {
     return (std::uint32_t(tag) << kPayloadBits) | payload;
 }
 
@@ -31,18 +36,83 @@ constexpr Tag tagOf(std::uint32_t code) {
     return Tag(code >> kPayloadBits);
 }
 
-std::size_t hashText(std::string_view utf8) {
-    return std::hash<std::string_view>{}(utf8);
-}
-
-std::size_t hashWide(CellKind kind, std::uint64_t bits) {
-    return std::hash<std::uint64_t>{}(bits * 0x9E3779B97F4A7C15ULL + std::uint64_t(kind));
+bool fitsInCode(std::int64_t value) {
+    return value >= -kWholeBias && value < kWholeBias;
 }
 
 } // namespace
 
+std::uint32_t PackedNumbers::at(std::size_t i) const {
+    const std::uint8_t* at = bytes_.data() + i * width_;
+    switch (width_) {
+    case 1:
+        return *at;
+    case 2: {
+        std::uint16_t value;
+        std::memcpy(&value, at, 2);
+        return value;
+    }
+    default: {
+        std::uint32_t value;
+        std::memcpy(&value, at, 4);
+        return value;
+    }
+    }
+}
+
+void PackedNumbers::set(std::size_t i, std::uint32_t value) {
+    widen(value);
+    if (width_ == 1)
+        bytes_[i] = std::uint8_t(value);
+    else if (width_ == 2) {
+        const auto narrow = std::uint16_t(value);
+        std::memcpy(bytes_.data() + i * 2, &narrow, 2);
+    } else
+        std::memcpy(bytes_.data() + i * 4, &value, 4);
+}
+
+void PackedNumbers::push_back(std::uint32_t value) {
+    widen(value);
+    bytes_.resize(bytes_.size() + width_);
+    set(size() - 1, value);
+}
+
+void PackedNumbers::erase(std::size_t i) {
+    const auto at = bytes_.begin() + std::ptrdiff_t(i * width_);
+    bytes_.erase(at, at + std::ptrdiff_t(width_));
+}
+
+void PackedNumbers::truncate(std::size_t n) {
+    bytes_.resize(std::min(n, size()) * width_);
+}
+
+void PackedNumbers::assign(std::size_t n, std::uint32_t value) {
+    bytes_.clear();
+    width_ = 1;
+    widen(value);
+    bytes_.resize(n * width_);
+    for (std::size_t i = 0; i < n; ++i)
+        set(i, value);
+}
+
+void PackedNumbers::widen(std::uint32_t value) {
+    const std::size_t needed = value <= 0xFF ? 1 : (value <= 0xFFFF ? 2 : 4);
+    if (needed <= width_)
+        return;
+    const std::size_t count = size();
+    PackedNumbers wider;
+    wider.width_ = needed;
+    wider.bytes_.reserve(std::max(count * needed, bytes_.capacity() / width_ * needed));
+    wider.bytes_.resize(count * needed);
+    for (std::size_t i = 0; i < count; ++i)
+        wider.set(i, at(i));
+    *this = std::move(wider);
+}
+
 void CellStore::addColumn(std::size_t rows) {
-    columns_.emplace_back().codes.assign(rows, codeOf(NullTag, 0));
+    Column& column = columns_.emplace_back();
+    column.distinct.push_back(tagged(NullTag, 0));
+    column.cells.assign(rows, 0);
 }
 
 void CellStore::clear() {
@@ -51,66 +121,60 @@ void CellStore::clear() {
 }
 
 void CellStore::clearRows() {
-    for (Column& c : columns_)
+    for (Column& c : columns_) {
         c = Column{};
+        c.distinct.push_back(tagged(NullTag, 0));
+    }
     textBlocks_.clear();
-    textIds_.clear();
     appending_ = true;
 }
 
 void CellStore::appendNull(std::size_t column) {
-    columns_[column].codes.push_back(codeOf(NullTag, 0));
+    append(column, {CellKind::Null});
 }
 
 void CellStore::appendWhole(std::size_t column, std::int64_t value) {
-    Column& c = columns_[column];
-    c.codes.push_back(wholeCode(c, value, appending_));
+    append(column, {CellKind::Whole, std::bit_cast<std::uint64_t>(value)});
 }
 
 void CellStore::appendFloating(std::size_t column, double value) {
-    Column& c = columns_[column];
-    c.codes.push_back(
-        wideCode(c, CellKind::Floating, std::bit_cast<std::uint64_t>(value), appending_));
+    append(column, {CellKind::Floating, std::bit_cast<std::uint64_t>(value)});
 }
 
 void CellStore::appendText(std::size_t column, std::string_view utf8) {
-    columns_[column].codes.push_back(textCode(utf8, appending_));
+    append(column, {CellKind::Text, 0, utf8});
 }
 
 void CellStore::endAppending() {
     appending_ = false;
-    textIds_.clear();
     for (Column& c : columns_)
-        c.wideIds.clear();
+        c.distinctIds.clear();
 }
 
-// A cell set after the rows are in gets a place of its own: edits are few.
 void CellStore::setNull(std::size_t column, std::size_t row) {
-    columns_[column].codes[row] = codeOf(NullTag, 0);
+    set(column, row, {CellKind::Null});
 }
 
 void CellStore::setWhole(std::size_t column, std::size_t row, std::int64_t value) {
-    Column& c = columns_[column];
-    c.codes[row] = wholeCode(c, value, false);
+    set(column, row, {CellKind::Whole, std::bit_cast<std::uint64_t>(value)});
 }
 
 void CellStore::setFloating(std::size_t column, std::size_t row, double value) {
-    Column& c = columns_[column];
-    c.codes[row] = wideCode(c, CellKind::Floating, std::bit_cast<std::uint64_t>(value), false);
+    set(column, row, {CellKind::Floating, std::bit_cast<std::uint64_t>(value)});
 }
 
 void CellStore::setText(std::size_t column, std::size_t row, std::string_view utf8) {
-    columns_[column].codes[row] = textCode(utf8, false);
+    set(column, row, {CellKind::Text, 0, utf8});
 }
 
 void CellStore::eraseRow(std::size_t row) {
     for (Column& c : columns_)
-        c.codes.erase(c.codes.begin() + std::ptrdiff_t(row));
+        c.cells.erase(row);
 }
 
 void CellStore::truncateRows(std::size_t rows) {
     for (Column& c : columns_)
-        c.codes.resize(std::min(rows, c.codes.size()));
+        c.cells.truncate(rows);
 }
 
 CellKind CellStore::kind(std::size_t column, std::size_t row) const {
@@ -128,52 +192,110 @@ CellKind CellStore::kind(std::size_t column, std::size_t row) const {
 }
 
 std::int64_t CellStore::whole(std::size_t column, std::size_t row) const {
-    const std::uint32_t cell = code(column, row);
-    if (tagOf(cell) == WholeTag)
-        return std::int64_t(cell & kPayloadMask) - kWholeBias;
-    return std::bit_cast<std::int64_t>(columns_[column].wide[cell & kPayloadMask]);
+    return std::bit_cast<std::int64_t>(valueOf(columns_[column], code(column, row)).bits);
 }
 
 double CellStore::floating(std::size_t column, std::size_t row) const {
-    return std::bit_cast<double>(columns_[column].wide[code(column, row) & kPayloadMask]);
+    return std::bit_cast<double>(valueOf(columns_[column], code(column, row)).bits);
 }
 
 std::string_view CellStore::text(std::size_t column, std::size_t row) const {
     return textAt(code(column, row) & kPayloadMask);
 }
 
-std::uint32_t CellStore::wholeCode(Column& column, std::int64_t value, bool findEqual) {
-    if (value >= -kWholeBias && value < kWholeBias)
-        return codeOf(WholeTag, std::uint32_t(value + kWholeBias));
-    return wideCode(column, CellKind::Whole, std::bit_cast<std::uint64_t>(value), findEqual);
+std::uint32_t CellStore::code(std::size_t column, std::size_t row) const {
+    const Column& c = columns_[column];
+    const std::uint32_t cell = c.cells.at(row);
+    return c.direct ? cell : c.distinct[cell];
 }
 
-std::uint32_t CellStore::wideCode(Column& column, CellKind kind, std::uint64_t bits,
-                                  bool findEqual) {
-    const auto add = [&] {
-        if (column.wide.size() > kPayloadMask)
-            throw Error(errnum::InternalError,
-                        QStringLiteral("A grid column holds too many numbers to show"));
-        column.wide.push_back(bits);
-        column.wideKinds.push_back(kind);
-        return std::uint32_t(column.wide.size() - 1);
+void CellStore::append(std::size_t column, const Incoming& value) {
+    Column& c = columns_[column];
+    c.cells.push_back(cellFor(c, value, appending_));
+}
+
+// A cell set after the rows are in gets a value of its own: edits are few.
+void CellStore::set(std::size_t column, std::size_t row, const Incoming& value) {
+    Column& c = columns_[column];
+    c.cells.set(row, cellFor(c, value, false));
+}
+
+std::uint32_t CellStore::cellFor(Column& column, const Incoming& value, bool findEqual) {
+    if (column.direct)
+        return codeOf(column, value);
+    const auto hashOf = [](const Incoming& v) {
+        return v.kind == CellKind::Text
+                   ? std::hash<std::string_view>{}(v.text)
+                   : std::hash<std::uint64_t>{}(v.bits * 0x9E3779B97F4A7C15ULL +
+                                                std::uint64_t(v.kind));
     };
-    if (!findEqual)
-        return codeOf(WideTag, add());
-    const std::uint32_t index = column.wideIds.findOrAdd(
-        hashWide(kind, bits),
-        [&](std::uint32_t i) { return column.wide[i] == bits && column.wideKinds[i] == kind; }, add,
-        [&](std::uint32_t i) { return hashWide(column.wideKinds[i], column.wide[i]); });
-    return codeOf(WideTag, index);
+    const auto add = [&] {
+        column.distinct.push_back(codeOf(column, value));
+        return std::uint32_t(column.distinct.size() - 1);
+    };
+    const std::uint32_t index =
+        findEqual
+            ? column.distinctIds.findOrAdd(
+                  hashOf(value),
+                  [&](std::uint32_t i) {
+                      const Incoming known = valueOf(column, column.distinct[i]);
+                      return known.kind == value.kind && known.bits == value.bits &&
+                             known.text == value.text;
+                  },
+                  add, [&](std::uint32_t i) { return hashOf(valueOf(column, column.distinct[i])); })
+            : add();
+    if (column.distinct.size() <= kMaxDistinct)
+        return index;
+    const std::uint32_t code = column.distinct[index];
+    keepCodes(column);
+    return code;
 }
 
-std::uint32_t CellStore::textCode(std::string_view utf8, bool findEqual) {
-    if (!findEqual)
-        return codeOf(TextTag, storeText(utf8));
-    const std::uint32_t place = textIds_.findOrAdd(
-        hashText(utf8), [&](std::uint32_t p) { return textAt(p) == utf8; },
-        [&] { return storeText(utf8); }, [&](std::uint32_t p) { return hashText(textAt(p)); });
-    return codeOf(TextTag, place);
+// The column has too many distinct values for numbers into their list to pay: its cells become
+// the codes themselves.
+void CellStore::keepCodes(Column& column) {
+    PackedNumbers codes;
+    for (std::size_t row = 0; row < column.cells.size(); ++row)
+        codes.push_back(column.distinct[column.cells.at(row)]);
+    column.cells = std::move(codes);
+    column.direct = true;
+    column.distinct = {};
+    column.distinctIds.clear();
+}
+
+std::uint32_t CellStore::codeOf(Column& column, const Incoming& value) {
+    switch (value.kind) {
+    case CellKind::Null:
+        return tagged(NullTag, 0);
+    case CellKind::Text:
+        return tagged(TextTag, storeText(value.text));
+    case CellKind::Whole:
+        if (const auto whole = std::bit_cast<std::int64_t>(value.bits); fitsInCode(whole))
+            return tagged(WholeTag, std::uint32_t(whole + kWholeBias));
+        break;
+    case CellKind::Floating:
+        break;
+    }
+    if (column.wide.size() > kPayloadMask)
+        throw Error(errnum::InternalError,
+                    QStringLiteral("A grid column holds too many numbers to show"));
+    column.wide.push_back(value.bits);
+    column.wideKinds.push_back(value.kind);
+    return tagged(WideTag, std::uint32_t(column.wide.size() - 1));
+}
+
+CellStore::Incoming CellStore::valueOf(const Column& column, std::uint32_t code) const {
+    const std::uint32_t payload = code & kPayloadMask;
+    switch (tagOf(code)) {
+    case WholeTag:
+        return {CellKind::Whole, std::bit_cast<std::uint64_t>(std::int64_t(payload) - kWholeBias)};
+    case TextTag:
+        return {CellKind::Text, 0, textAt(payload)};
+    case WideTag:
+        return {column.wideKinds[payload], column.wide[payload]};
+    default:
+        return {CellKind::Null};
+    }
 }
 
 std::uint32_t CellStore::storeText(std::string_view utf8) {

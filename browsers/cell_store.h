@@ -54,16 +54,36 @@ class IdTable {
     std::size_t count_ = 0;
 };
 
-// The cells of a grid, column by column, four bytes a cell: a null, a whole number of up to 30
-// bits, the place of a text in blocks of UTF-8 shared by the whole grid, or the number of a
-// wider number in its column's own list. While rows are appended, equal texts and equal wide
-// numbers are kept once: a million results name the same few patients, initials and notes.
+// Whole numbers below 2^32 in as few bytes each as the largest of them needs (one, two or four),
+// widened when a larger one comes.
+class PackedNumbers {
+  public:
+    std::size_t size() const { return bytes_.size() / width_; }
+    std::uint32_t at(std::size_t i) const;
+    void set(std::size_t i, std::uint32_t value);
+    void push_back(std::uint32_t value);
+    void erase(std::size_t i);
+    void truncate(std::size_t n);
+    void assign(std::size_t n, std::uint32_t value);
+
+  private:
+    void widen(std::uint32_t value);
+
+    std::vector<std::uint8_t> bytes_;
+    std::size_t width_ = 1;
+};
+
+// The cells of a grid, column by column. A cell's code takes four bytes: a null, a whole number
+// of up to 30 bits, the place of a text in blocks of UTF-8 shared by the whole grid, or the
+// number of a wider number in its column's own list. A column of few distinct values (names,
+// initials, notes, limits, record types: most of a results grid) keeps each value once and a
+// cell is then its number in the column's list, one or two bytes; a column of nearly unique
+// values (barcodes, times) keeps the codes themselves.
 class CellStore {
   public:
     void addColumn(std::size_t rows); // of nulls
     void clear();
     void clearRows();
-    std::size_t rowCount() const { return columns_.empty() ? 0 : columns_.front().codes.size(); }
 
     void appendNull(std::size_t column);
     void appendWhole(std::size_t column, std::int64_t value);
@@ -85,27 +105,34 @@ class CellStore {
     std::string_view text(std::size_t column, std::size_t row) const;
 
   private:
+    struct Incoming {
+        CellKind kind;
+        std::uint64_t bits = 0; // of a whole or floating number
+        std::string_view text{};
+    };
     struct Column {
-        std::vector<std::uint32_t> codes;
+        PackedNumbers cells;                 // codes, or numbers in `distinct`
+        std::vector<std::uint32_t> distinct; // the codes of the values, while few enough
+        IdTable distinctIds;
+        bool direct = false;
         std::vector<std::uint64_t> wide; // whole numbers and floating ones, by their bits
         std::vector<CellKind> wideKinds;
-        IdTable wideIds;
     };
 
-    std::uint32_t wideCode(Column& column, CellKind kind, std::uint64_t bits, bool findEqual);
-    std::uint32_t wholeCode(Column& column, std::int64_t value, bool findEqual);
-    std::uint32_t textCode(std::string_view utf8, bool findEqual);
+    void append(std::size_t column, const Incoming& value);
+    void set(std::size_t column, std::size_t row, const Incoming& value);
+    std::uint32_t cellFor(Column& column, const Incoming& value, bool findEqual);
+    void keepCodes(Column& column);
+    std::uint32_t codeOf(Column& column, const Incoming& value);
+    Incoming valueOf(const Column& column, std::uint32_t code) const;
     std::uint32_t storeText(std::string_view utf8);
     std::string_view textAt(std::uint32_t place) const;
-    std::uint32_t code(std::size_t column, std::size_t row) const {
-        return columns_[column].codes[row];
-    }
+    std::uint32_t code(std::size_t column, std::size_t row) const;
 
     std::vector<Column> columns_;
     // Filled one after the other and never moved, so that a growing grid never holds two
     // copies of its texts.
     std::vector<std::vector<char>> textBlocks_;
-    IdTable textIds_;
     bool appending_ = true;
 };
 

@@ -202,7 +202,7 @@ void frm_audit_trail::startVerifying() {
     });
     watcher->setFuture(QtConcurrent::run([path = files::databaseFile()] {
         try {
-            sql::Database db = sql::Database::open(path);
+            sql::Database db = sql::Database::open(path, sql::Database::Mode::OneThread);
             const audit::Verdict verdict = audit::verify(db);
             return verdict.intact()
                        ? QStringLiteral("Audit trail verified: %1 rows").arg(verdict.rows)

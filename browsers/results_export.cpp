@@ -51,7 +51,8 @@ void writeAll(QIODevice& out, std::string& pending) {
 }
 
 bool needsQuotes(std::string_view text) {
-    return text.find_first_of(",\"\n\r") != std::string_view::npos;
+    return std::any_of(text.begin(), text.end(),
+                       [](char c) { return c == ',' || c == '"' || c == '\n' || c == '\r'; });
 }
 
 // One field, `prefix` and `text` together, quoted when it must be.

@@ -109,7 +109,8 @@ const QString& resultsQuery() {
     return kResultsQuery;
 }
 
-MergedResults::MergedResults(const QString& databaseFile) : db_(sql::Database::open(databaseFile)) {
+MergedResults::MergedResults(const QString& databaseFile)
+    : db_(sql::Database::open(databaseFile, sql::Database::Mode::OneThread)) {
     db_.exec(QStringLiteral("BEGIN"));
     for (const QString& table : {kOldTable, kCurrentTable})
         tables_.push_back({db_.prepare(table + kOrder)});
