@@ -51,6 +51,14 @@ QString accountName() {
 QString giveToGroup(const QString&, const QString&, unsigned) {
     return {};
 }
+
+QString keepFromOthers(const QString&) {
+    return {};
+}
+
+bool othersMayRead(const QString&) {
+    return false;
+}
 #else
 void keepNewFilesWithinGroup() {
     umask(007);
@@ -79,6 +87,17 @@ QString giveToGroup(const QString& path, const QString& group, unsigned mode) {
         chmod(file.constData(), mode_t(mode)) != 0)
         return QString::fromLocal8Bit(std::strerror(errno));
     return {};
+}
+
+QString keepFromOthers(const QString& path) {
+    if (chmod(path.toLocal8Bit().constData(), 0640) != 0)
+        return QString::fromLocal8Bit(std::strerror(errno));
+    return {};
+}
+
+bool othersMayRead(const QString& path) {
+    struct stat status {};
+    return stat(path.toLocal8Bit().constData(), &status) == 0 && (status.st_mode & S_IROTH);
 }
 #endif
 

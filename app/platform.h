@@ -26,4 +26,11 @@ QString accountName();
 // when that fails, an empty text when it worked.
 QString giveToGroup(const QString& path, const QString& group, unsigned mode);
 
+// A file that holds credentials: its owner may write it, the site's group may read it,
+// nobody else may. Returns the reason when that fails, an empty text when it worked.
+QString keepFromOthers(const QString& path);
+
+// Whether users outside the file's group may read it.
+bool othersMayRead(const QString& path);
+
 } // namespace kr7::platform

@@ -163,9 +163,11 @@ QString Statement::columnText(int index) const {
 
 Database Database::open(const QString& path, Mode mode) {
     sqlite3* db = nullptr;
-    const int flags = SQLITE_OPEN_READWRITE |
-                      (mode == Mode::OneThread ? SQLITE_OPEN_NOMUTEX : SQLITE_OPEN_FULLMUTEX) |
-                      (mode == Mode::Create ? SQLITE_OPEN_CREATE : 0);
+    const int access = mode == Mode::ReadOnly ? SQLITE_OPEN_READONLY
+                       : mode == Mode::Create ? SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE
+                                              : SQLITE_OPEN_READWRITE;
+    const int flags =
+        access | (mode == Mode::OneThread ? SQLITE_OPEN_NOMUTEX : SQLITE_OPEN_FULLMUTEX);
     const int rc = sqlite3_open_v2(path.toUtf8().constData(), &db, flags, nullptr);
     Database opened(db);
     check(db, rc);

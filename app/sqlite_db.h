@@ -56,7 +56,8 @@ class Database {
   public:
     // OneThread: a connection that only one thread ever uses, so that SQLite need not lock it
     // around every call (a million rows read cell by cell spend a sixth of their time there).
-    enum class Mode { ReadWrite, Create, OneThread };
+    // ReadOnly: a reader that must never write the shared file cannot change it at all.
+    enum class Mode { ReadWrite, Create, OneThread, ReadOnly };
 
     Database() = default;
     // Never creates a file unless asked to: a missing database must stay missing.

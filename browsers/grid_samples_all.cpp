@@ -1,5 +1,7 @@
 #include "grid_samples_all.h"
 
+#include "central_conf.h"
+#include "central_results.h"
 #include "clock.h"
 #include "common_procs.h"
 #include "conversions.h"
@@ -18,6 +20,7 @@
 
 #include <QCheckBox>
 #include <QCloseEvent>
+#include <QComboBox>
 #include <QDesktopServices>
 #include <QDialog>
 #include <QDialogButtonBox>
@@ -308,8 +311,8 @@ ExportTargets desktopExportTargets() {
 }
 
 grid_samples_all::grid_samples_all(QWidget* owner)
-    : QWidget(owner, Qt::Window), CaptionX1_(new QToolBar), ig_samples_all_(new RecordGridView),
-      findBar_(new ResultsFindBar(ig_samples_all_)),
+    : QWidget(owner, Qt::Window), CaptionX1_(new QToolBar), source_(new QComboBox),
+      ig_samples_all_(new RecordGridView), findBar_(new ResultsFindBar(ig_samples_all_)),
       waitForm_(new frm_Data_Export_Please_Wait(this)), targets_(desktopExportTargets()) {
     setObjectName(QStringLiteral("grid_samples_all"));
     setAttribute(Qt::WA_DeleteOnClose);
@@ -333,6 +336,12 @@ grid_samples_all::grid_samples_all(QWidget* owner)
         filterBoxes_.push_back(box);
     }
     filters->addStretch();
+    source_->setObjectName(QStringLiteral("cbo_source"));
+    source_->setAccessibleName(QStringLiteral("Results of"));
+    source_->addItems({QStringLiteral("This instrument"), QStringLiteral("All instruments")});
+    source_->hide();
+    connect(source_, &QComboBox::currentIndexChanged, this, [this] { readFromSource(); });
+    filters->addWidget(source_);
 
     auto* content = new QWidget;
     auto* inner = new QVBoxLayout(content);
@@ -381,6 +390,10 @@ grid_samples_all::~grid_samples_all() {
 void grid_samples_all::Form_Load() {
     const Trap trap(kScreenName + QStringLiteral("form_load"));
     trap.run([this] { keepValues(); });
+    trap.run([this] {
+        centralUrl_ = central::configuredUrl();
+        source_->setVisible(!centralUrl_.isEmpty());
+    });
     trap.run([this] { layOutGrid(); });
     readMore(kFirstRows);
     show();
@@ -453,13 +466,32 @@ void grid_samples_all::layOutGrid() {
              resultColumns(Get_PC_Config_value(QStringLiteral("PC_42")).toText(),
                            Get_PC_Config_value(QStringLiteral("PC_43")).toText()))
             grid.addColumn(std::move(column));
-    reader_ = std::make_unique<MergedResults>(files::databaseFile());
+    if (source_->currentIndex() == 1)
+        reader_ = central::openResults(centralUrl_);
+    else
+        reader_ = std::make_unique<MergedResults>(files::databaseFile());
     grid.beginFill(*reader_);
     const auto at = [&](const char* key) { return grid.columnIndex(QString::fromLatin1(key)); };
     keys_ = {at("BARCODE"),    at("PV1_STRING"), at("PV2_STRING"),   at("PV1_NUMBER"),
              at("PV2_NUMBER"), at("RUNTIME"),    at("SYSTEM_NOTES"), at("LIMS_STR"),
              at("REC_TYPE"),   at("PV_LOW"),     at("PV_HIGH"),      at("LIMS_NUM"),
              at("USER_NOTES")};
+}
+
+// Every instrument's results from the central database, with their instrument's number, or
+// this instrument's own file again. A central database that cannot be reached is reported
+// and the screen shows this instrument's results.
+void grid_samples_all::readFromSource() {
+    reader_.reset();
+    CaptionX1_->clear();
+    findBar_->hide();
+    ig_samples_all_->grid().clearColumns();
+    if (!central::readCentral([this] { layOutGrid(); })) {
+        const QSignalBlocker quiet(source_);
+        source_->setCurrentIndex(0);
+        layOutGrid();
+    }
+    readMore(kFirstRows);
 }
 
 void grid_samples_all::sizeToColumns() {

@@ -8,6 +8,7 @@
 #include <memory>
 
 class QCheckBox;
+class QComboBox;
 class QPushButton;
 class QPainter;
 class QPrinter;
@@ -75,6 +76,7 @@ class grid_samples_all : public QWidget {
     void keepValues();
     void layOutGrid();
     void readMore(int rowsPerStep);
+    void readFromSource();
     void endReading();
     void sizeToColumns();
     void setUpButtons();
@@ -90,6 +92,9 @@ class grid_samples_all : public QWidget {
     ResultsExport rowsToTake(int rowLimit) const;
 
     QToolBar* CaptionX1_;
+    // "This instrument / All instruments", shown when a central database is configured.
+    QComboBox* source_;
+    QString centralUrl_;
     RecordGridView* ig_samples_all_;
     ResultsFindBar* findBar_;
     std::vector<QPushButton*> pageButtons_; // the preview's and the PDF's

@@ -1,5 +1,7 @@
 #include "frm_qc_charts.h"
 
+#include "central_conf.h"
+#include "central_results.h"
 #include "clock.h"
 #include "common_procs.h"
 #include "conversions.h"
@@ -142,6 +144,7 @@ frm_qc_charts::frm_qc_charts(QWidget* owner)
     : QWidget(owner, Qt::Window), level_(comboBox("cbo_level", "Level")),
       result_(comboBox("cbo_result", "Result")), from_(dateField("dtp_from", "From")),
       to_(dateField("dtp_to", "To")), instrument_(comboBox("cbo_instrument", "Instrument")),
+      source_(comboBox("cbo_source", "Source")),
       ownBaseline_(new QCheckBox(QStringLiteral("Baseline period of its o&wn"))),
       baselineFrom_(dateField("dtp_baseline_from", "Baseline from")),
       baselineTo_(dateField("dtp_baseline_to", "Baseline to")), notes_(textLabel("lbl_notes")),
@@ -197,6 +200,7 @@ QWidget* frm_qc_charts::buildChoices() {
     addLabelled(grid, 0, column, QStringLiteral("&From"), from_);
     addLabelled(grid, 0, column, QStringLiteral("&To"), to_);
     addLabelled(grid, 0, column, QStringLiteral("&Instrument"), instrument_);
+    addLabelled(grid, 0, column, QStringLiteral("&Source"), source_);
     column = 2;
     grid->addWidget(ownBaseline_, 1, 0, 1, 2);
     addLabelled(grid, 1, column, QStringLiteral("&Baseline from"), baselineFrom_);
@@ -239,7 +243,7 @@ void frm_qc_charts::connectChoices() {
         baselineTo_->setEnabled(own);
         refresh();
     });
-    for (QComboBox* box : {result_, instrument_})
+    for (QComboBox* box : {result_, instrument_, source_})
         connect(box, &QComboBox::currentIndexChanged, this, [this] { refresh(); });
     for (QDateEdit* field : {from_, to_, baselineFrom_, baselineTo_})
         connect(field, &QDateEdit::dateChanged, this, [this] { refresh(); });
@@ -258,6 +262,7 @@ void frm_qc_charts::Form_Load() {
         }
     });
     instrument_->addItem(QStringLiteral("All"), QString());
+    fillSources();
     setDefaultPeriod();
     connectChoices();
     refresh();
@@ -291,12 +296,11 @@ qc::RunFilter frm_qc_charts::filter(QDate from, QDate to) const {
 // screen as it was.
 void frm_qc_charts::refresh() {
     runOrReport(kScreenName + QStringLiteral("refresh"), [this] {
-        sql::Database& db = Get_connection();
-        qc::RunSet runs = qc::readRuns(db, filter(from_->date(), to_->date()));
+        qc::RunSet runs = readRuns(filter(from_->date(), to_->date()));
         const std::vector<double> values = runs.values();
         const std::vector<double> baseline =
             ownBaseline_->isChecked()
-                ? qc::readRuns(db, filter(baselineFrom_->date(), baselineTo_->date())).values()
+                ? readRuns(filter(baselineFrom_->date(), baselineTo_->date())).values()
                 : values;
         analysis_ = qc::analyse(values, baseline);
         runs_ = std::move(runs);
@@ -305,6 +309,41 @@ void frm_qc_charts::refresh() {
         fillInstruments(runs_.instruments);
         showAnalysis();
     });
+}
+
+// With a central database: this instrument, each instrument that has synced, or all of them.
+// A central database that cannot be reached is reported, and the screen reads this
+// instrument's file alone.
+void frm_qc_charts::fillSources() {
+    source_->addItem(QStringLiteral("This instrument"));
+    runOrReport(kScreenName + QStringLiteral("fillSources"),
+                [this] { centralUrl_ = central::configuredUrl(); });
+    std::vector<int> synced;
+    if (!centralUrl_.isEmpty() &&
+        central::readCentral([&] { synced = central::syncedInstruments(centralUrl_); })) {
+        for (const int number : synced)
+            source_->addItem(QStringLiteral("KR7 %1 (central)").arg(number), number);
+        source_->addItem(QStringLiteral("All instruments (central)"), -1);
+    }
+    for (QLabel* label : findChildren<QLabel*>())
+        if (label->buddy() == source_)
+            label->setVisible(source_->count() > 1);
+    source_->setVisible(source_->count() > 1);
+}
+
+// A central database lost on the way is told, and the screen reads this instrument's file.
+qc::RunSet frm_qc_charts::readRuns(const qc::RunFilter& filter) {
+    const QVariant source = source_->currentData();
+    qc::RunSet runs;
+    if (source.isValid() && central::readCentral([&] {
+            const int number = source.toInt();
+            runs = qc::readCentralRuns(centralUrl_,
+                                       number < 0 ? std::nullopt : std::optional(number), filter);
+        }))
+        return runs;
+    const QSignalBlocker quiet(source_);
+    source_->setCurrentIndex(0);
+    return qc::readRuns(Get_connection(), filter);
 }
 
 // The instruments with runs in the period, and the one chosen even when it has none there.

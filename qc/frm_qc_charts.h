@@ -49,6 +49,8 @@ class frm_qc_charts : public QWidget {
     void refresh();
     qc::RunFilter filter(QDate from, QDate to) const;
     void fillInstruments(const QStringList& found);
+    void fillSources();
+    qc::RunSet readRuns(const qc::RunFilter& filter);
     void showAnalysis();
     QStringList notes() const;
     QString summary() const;
@@ -64,6 +66,10 @@ class frm_qc_charts : public QWidget {
     QDateEdit* from_;
     QDateEdit* to_;
     QComboBox* instrument_;
+    // Where the runs come from when a central database is configured: this instrument's file
+    // (no data), one synced instrument (its number) or all of them (-1).
+    QComboBox* source_;
+    QString centralUrl_;
     QCheckBox* ownBaseline_;
     QDateEdit* baselineFrom_;
     QDateEdit* baselineTo_;

@@ -1,5 +1,6 @@
 #include "qc_runs.h"
 
+#include "central_results.h"
 #include "conversions.h"
 #include "sqlite_db.h"
 
@@ -44,6 +45,55 @@ bool ran(const Value& runtime) {
                                                 : runtime.toNumber()) != 0;
 }
 
+// A cell as a value, whichever database the row comes from.
+Value cell(const RowCursor& row, int index) {
+    switch (row.columnKind(index)) {
+    case Value::Kind::Null:
+        return Value::null();
+    case Value::Kind::Whole:
+        return Value::whole(row.columnWhole(index));
+    case Value::Kind::Floating:
+        return Value::floating(row.columnFloating(index));
+    default: {
+        const std::string_view text = row.columnUtf8(index);
+        return Value::text(QString::fromUtf8(text.data(), qsizetype(text.size())));
+    }
+    }
+}
+
+// The runs of rows in the columns of Field, oldest first.
+RunSet readRuns(RowCursor& query, const RunFilter& filter) {
+    const int resultField = filter.result == Result::First ? FirstResult : SecondResult;
+    RunSet set;
+    while (query.step()) {
+        const QString instrument = cell(query, Instrument).toText();
+        if (!instrument.isEmpty() && !set.instruments.contains(instrument))
+            set.instruments << instrument;
+        if (!filter.instrument.isEmpty() && instrument != filter.instrument)
+            continue;
+        const std::optional<double> value = numberIn(cell(query, resultField));
+        if (!value || !ran(cell(query, Runtime))) {
+            ++set.withoutResult;
+            continue;
+        }
+        Run run{conv::readDate(cell(query, Tested).toText()).value_or(QDateTime()),
+                cell(query, Barcode).toText(), *value};
+        // The limits are the first result's: the results browser judges both result cells
+        // of a row by the first result against them.
+        if (filter.result == Result::First) {
+            run.low = numberIn(cell(query, Low));
+            run.high = numberIn(cell(query, High));
+        }
+        set.runs.push_back(std::move(run));
+    }
+    // Instrument numbers in number order: 99 before 101.
+    std::sort(set.instruments.begin(), set.instruments.end(),
+              [](const QString& a, const QString& b) {
+                  return a.size() != b.size() ? a.size() < b.size() : a < b;
+              });
+    return set;
+}
+
 QString periodBound(QDate day) {
     return conv::storedDateText(conv::naiveDateTime(day, QTime(0, 0)));
 }
@@ -68,35 +118,13 @@ RunSet readRuns(sql::Database& db, const RunFilter& filter) {
     auto query = db.prepare(kRunsQuery);
     query.bindAll({Value::whole(filter.recordType), Value::text(periodBound(filter.from)),
                    Value::text(periodBound(filter.to.addDays(1)))});
-    const int resultField = filter.result == Result::First ? FirstResult : SecondResult;
-    RunSet set;
-    while (query.step()) {
-        const QString instrument = query.column(Instrument).toText();
-        if (!instrument.isEmpty() && !set.instruments.contains(instrument))
-            set.instruments << instrument;
-        if (!filter.instrument.isEmpty() && instrument != filter.instrument)
-            continue;
-        const std::optional<double> value = numberIn(query.column(resultField));
-        if (!value || !ran(query.column(Runtime))) {
-            ++set.withoutResult;
-            continue;
-        }
-        Run run{conv::readDate(query.columnText(Tested)).value_or(QDateTime()),
-                query.columnText(Barcode), *value};
-        // The limits are the first result's: the results browser judges both result cells
-        // of a row by the first result against them.
-        if (filter.result == Result::First) {
-            run.low = numberIn(query.column(Low));
-            run.high = numberIn(query.column(High));
-        }
-        set.runs.push_back(std::move(run));
-    }
-    // Instrument numbers in number order: 99 before 101.
-    std::sort(set.instruments.begin(), set.instruments.end(),
-              [](const QString& a, const QString& b) {
-                  return a.size() != b.size() ? a.size() < b.size() : a < b;
-              });
-    return set;
+    return readRuns(query, filter);
+}
+
+RunSet readCentralRuns(const QString& url, std::optional<int> instrument, const RunFilter& filter) {
+    const auto query = central::openRuns(url, filter.recordType, periodBound(filter.from),
+                                         periodBound(filter.to.addDays(1)), instrument);
+    return readRuns(*query, filter);
 }
 
 std::optional<QDate> lastRunDay(sql::Database& db, int recordType) {

@@ -11,6 +11,9 @@
 namespace kr7::sql {
 class Database;
 }
+namespace kr7 {
+class RowCursor;
+}
 
 // The calibrant runs of both results tables, as the quality control chart reads them. It
 // reads and never writes.
@@ -53,6 +56,10 @@ struct RunSet {
 };
 
 RunSet readRuns(sql::Database& db, const RunFilter& filter);
+
+// The same runs from the central results database: one instrument's, or every instrument's
+// when none is given.
+RunSet readCentralRuns(const QString& url, std::optional<int> instrument, const RunFilter& filter);
 
 // The day of the newest run of that record type; nothing when there is none.
 std::optional<QDate> lastRunDay(sql::Database& db, int recordType);

@@ -7,7 +7,7 @@ cd "$(dirname "$0")/.."
 # qt6-charts-dev's CMake files need Qt's OpenGL ones, which Debian 12 ships apart.
 packages=(g++ cmake make pkgconf qt6-base-dev qt6-charts-dev libqt6opengl6-dev libsqlite3-dev
           libxlsxwriter-dev zlib1g-dev clang-format sqlite3 poppler-utils unzip xvfb xauth
-          fonts-dejavu-core)
+          fonts-dejavu-core libpq-dev postgresql)
 
 # Making and checking the Debian package needs these as well.
 packaging_packages=(dpkg-dev lintian debootstrap desktop-file-utils appstream)

@@ -1,12 +1,17 @@
-// kr7-db: creates, fills and checks the shared database in the install folder.
+// kr7-db: creates, fills and checks the shared database in the install folder, and sends
+// its results to the central database.
 
 #include "audit.h"
+#include "central_conf.h"
+#include "central_schema.h"
 #include "clock.h"
 #include "database.h"
 #include "errors.h"
 #include "install_folder.h"
+#include "pg.h"
 #include "platform.h"
 #include "seed.h"
+#include "sync.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -23,6 +28,10 @@ const char* const kUsage =
     "       kr7-db seed-calibrants N [SEED]  append a year of N runs of each calibrant level\n"
     "       kr7-db check               run the database's integrity check\n"
     "       kr7-db verify-audit        check the audit trail's hash chain\n"
+    "       kr7-db central-init URL    create the central results database's tables and\n"
+    "                                  keep the URL in the install folder's central.conf\n"
+    "       kr7-db sync [--central URL] [--watch SECONDS]\n"
+    "                                  send the results not yet sent to the central database\n"
     "The install folder is KR7_HOME when set, otherwise the program's fixed folder.\n";
 
 int usage() {
@@ -173,7 +182,72 @@ int verifyAudit() {
     return 0;
 }
 
+int centralInit(const QString& url) {
+    auto central = kr7::pg::Connection::open(url);
+    kr7::central::createSchema(central);
+    kr7::central::writeConf(url);
+    say(QStringLiteral("central database ready; its URL is kept in %1")
+            .arg(kr7::central::confFile()));
+    return 0;
+}
+
+int syncOnce(const QString& url) {
+    if (!QFileInfo::exists(kr7::files::databaseFile()))
+        throw kr7::Error(kr7::errnum::FileError,
+                         QStringLiteral("no database at ") + kr7::files::databaseFile());
+    auto central = kr7::pg::Connection::open(url);
+    const auto report = kr7::central::syncResults(kr7::files::databaseFile(), central);
+    say(QStringLiteral("instrument %1: %2 results read, %3 new in the central database")
+            .arg(report.instrument)
+            .arg(report.read)
+            .arg(report.sent));
+    return 0;
+}
+
+// Keeps syncing: a server that is down, or any other failure, is reported and tried again
+// at the next round.
+[[noreturn]] void watch(const QString& url, long long seconds) {
+    for (;;) {
+        try {
+            syncOnce(url);
+        } catch (const kr7::Error& e) {
+            std::fprintf(stderr, "kr7-db: %s\n", qPrintable(e.description()));
+        }
+        std::fflush(stdout);
+        kr7::SystemClock().sleep(std::chrono::seconds(seconds));
+    }
+}
+
+// sync [--central URL] [--watch SECONDS], in either order.
+int sync(QStringList args) {
+    QString url;
+    long long seconds = -1; // not watching
+    for (; args.size() >= 2; args.remove(0, 2)) {
+        if (args[0] == u"--central")
+            url = args[1];
+        else if (args[0] == u"--watch")
+            seconds = wholeArgument(args[1], 86400).value_or(0);
+        else
+            return usage();
+    }
+    if (!args.isEmpty() || seconds == 0)
+        return usage();
+    if (url.isEmpty())
+        url = kr7::central::configuredUrl();
+    if (url.isEmpty())
+        throw kr7::Error(kr7::errnum::FileError,
+                         QStringLiteral("no central database: give --central URL, or run "
+                                        "\"kr7-db central-init URL\" once"));
+    if (seconds > 0)
+        watch(url, seconds);
+    return syncOnce(url);
+}
+
 int run(const QStringList& args) {
+    if (args.size() == 2 && args[0] == u"central-init")
+        return centralInit(args[1]);
+    if (!args.isEmpty() && args[0] == u"sync")
+        return sync(args.mid(1));
     if (args.size() == 1 && args[0] == u"init")
         return init(false);
     if (args.size() == 2 && args[0] == u"init" && args[1] == u"--demo")
