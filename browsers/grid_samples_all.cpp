@@ -62,6 +62,7 @@ constexpr int kFirstRows = 100;
 constexpr int kRowsPerStep = 2000;
 constexpr qint64 kReadingSliceMs = 30;
 const QString kUserNotes = QStringLiteral("USER_NOTES");
+const QString kInstrument = QStringLiteral("INSTRUMENT"); // of the central database's rows
 constexpr int kUserNotesWidth = 70;
 constexpr Qt::Alignment kOwnAlignment = Qt::AlignCenter;
 
@@ -466,10 +467,14 @@ void grid_samples_all::layOutGrid() {
              resultColumns(Get_PC_Config_value(QStringLiteral("PC_42")).toText(),
                            Get_PC_Config_value(QStringLiteral("PC_43")).toText()))
             grid.addColumn(std::move(column));
-    if (source_->currentIndex() == 1)
+    if (source_->currentIndex() == 1) {
+        if (grid.columnIndex(kInstrument) < 0)
+            grid.addColumn(resultColumn("INSTRUMENT", QStringLiteral("Instrument"), 60,
+                                        {.alignment = kOwnAlignment, .alignHeader = true}));
         reader_ = central::openResults(centralUrl_);
-    else
+    } else {
         reader_ = std::make_unique<MergedResults>(files::databaseFile());
+    }
     grid.beginFill(*reader_);
     const auto at = [&](const char* key) { return grid.columnIndex(QString::fromLatin1(key)); };
     keys_ = {at("BARCODE"),    at("PV1_STRING"), at("PV2_STRING"),   at("PV1_NUMBER"),
@@ -489,6 +494,7 @@ void grid_samples_all::readFromSource() {
     if (!central::readCentral([this] { layOutGrid(); })) {
         const QSignalBlocker quiet(source_);
         source_->setCurrentIndex(0);
+        ig_samples_all_->grid().clearColumns();
         layOutGrid();
     }
     readMore(kFirstRows);
