@@ -280,6 +280,33 @@ QString storedDateText(const QDateTime& dt) {
     return dt.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss"));
 }
 
+std::optional<std::int64_t> storedDateStamp(std::string_view text) {
+    static constexpr std::string_view kShape = "dddd-dd-dd dd:dd:dd";
+    if (text.size() != kShape.size())
+        return std::nullopt;
+    std::int64_t stamp = 0;
+    for (std::size_t i = 0; i < kShape.size(); ++i) {
+        const bool digit = text[i] >= '0' && text[i] <= '9';
+        if (kShape[i] == 'd' && !digit)
+            return std::nullopt;
+        if (kShape[i] != 'd' && text[i] != kShape[i])
+            return std::nullopt;
+        if (digit)
+            stamp = stamp * 10 + (text[i] - '0');
+    }
+    return stamp;
+}
+
+bool isStoredDate(std::string_view text) {
+    const auto stamp = storedDateStamp(text);
+    const auto part = [&](std::int64_t divisor, int modulus) {
+        return int(*stamp / divisor % modulus);
+    };
+    return stamp &&
+           QDate::isValid(part(10000000000, 10000), part(100000000, 100), part(1000000, 100)) &&
+           QTime::isValid(part(10000, 100), part(100, 100), part(1, 100));
+}
+
 std::int64_t hourBoundaries(const QDateTime& from, const QDateTime& to) {
     const auto hourIndex = [](const QDateTime& dt) {
         return dt.date().toJulianDay() * 24 + dt.time().hour();

@@ -5,6 +5,7 @@
 #include <QStringView>
 #include <cstdint>
 #include <optional>
+#include <string_view>
 
 // Text <-> number and date conversions as the original platform made them. Pure functions:
 // the screens, the store and the exports all convert through here and nowhere else.
@@ -53,6 +54,12 @@ QString formatDate(const QDateTime& dt);
 
 // "yyyy-MM-dd HH:mm:ss", the stored form of a date.
 QString storedDateText(const QDateTime& dt);
+
+// The stored form "yyyy-mm-dd hh:mm:ss" read straight from its digits as the number
+// yyyymmddhhmmss, so that dates compare as numbers: millions of them are sorted, shown and
+// sent. Nothing for any other shape. isStoredDate also asks for a real day and time.
+std::optional<std::int64_t> storedDateStamp(std::string_view text);
+bool isStoredDate(std::string_view text);
 
 // How many hour boundaries lie between two times (10:59 to 11:01 counts 1); negative when
 // `to` is before `from`.

@@ -30,7 +30,7 @@ constexpr std::size_t kMaxBlocks = std::size_t(1) << (kPayloadBits - kOffsetBits
 constexpr std::size_t kMaxDistinct = 65536;
 constexpr std::size_t kMostlyDistinctAfter = 4096;
 
-bool keepsCodes(std::size_t distinct, std::size_t rows) {
+bool tooManyDistinct(std::size_t distinct, std::size_t rows) {
     return distinct > kMaxDistinct || (distinct > kMostlyDistinctAfter && distinct * 2 > rows);
 }
 
@@ -188,7 +188,7 @@ std::string_view CellStore::text(std::size_t column, std::size_t row) const {
 std::uint32_t CellStore::code(std::size_t column, std::size_t row) const {
     const Column& c = columns_[column];
     const std::uint32_t cell = c.cells.at(row);
-    return c.direct ? cell : c.distinct[cell];
+    return c.holdsCodes() ? cell : c.distinct[cell];
 }
 
 void CellStore::append(std::size_t column, const Incoming& value) {
@@ -203,7 +203,7 @@ void CellStore::set(std::size_t column, std::size_t row, const Incoming& value) 
 }
 
 std::uint32_t CellStore::cellFor(Column& column, const Incoming& value, bool findEqual) {
-    if (column.direct)
+    if (column.holdsCodes())
         return codeOf(column, value);
     const auto hashOf = [](const Incoming& v) {
         return v.kind == CellKind::Text
@@ -226,21 +226,20 @@ std::uint32_t CellStore::cellFor(Column& column, const Incoming& value, bool fin
                   },
                   add, [&](std::uint32_t i) { return hashOf(valueOf(column, column.distinct[i])); })
             : add();
-    if (!keepsCodes(column.distinct.size(), column.cells.size()))
+    if (!tooManyDistinct(column.distinct.size(), column.cells.size()))
         return index;
     const std::uint32_t code = column.distinct[index];
-    keepCodes(column);
+    switchToCodes(column);
     return code;
 }
 
 // The column has too many distinct values for numbers into their list to pay: its cells become
 // the codes themselves.
-void CellStore::keepCodes(Column& column) {
+void CellStore::switchToCodes(Column& column) {
     PackedNumbers codes;
     for (std::size_t row = 0; row < column.cells.size(); ++row)
         codes.push_back(column.distinct[column.cells.at(row)]);
     column.cells = std::move(codes);
-    column.direct = true;
     column.distinct = {};
     column.distinctIds.clear();
 }

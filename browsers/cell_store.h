@@ -123,10 +123,12 @@ class CellStore {
         std::string_view text{};
     };
     struct Column {
-        PackedNumbers cells;                 // codes, or numbers in `distinct`
-        std::vector<std::uint32_t> distinct; // the codes of the values, while few enough
+        PackedNumbers cells; // codes, or numbers in `distinct`
+        // The codes of the values while they are few enough (the first is the null's); empty
+        // once the cells are the codes themselves.
+        std::vector<std::uint32_t> distinct;
         IdTable distinctIds;
-        bool direct = false;
+        bool holdsCodes() const { return distinct.empty(); }
         std::vector<std::uint64_t> wide; // whole numbers and floating ones, by their bits
         std::vector<CellKind> wideKinds;
     };
@@ -134,7 +136,7 @@ class CellStore {
     void append(std::size_t column, const Incoming& value);
     void set(std::size_t column, std::size_t row, const Incoming& value);
     std::uint32_t cellFor(Column& column, const Incoming& value, bool findEqual);
-    void keepCodes(Column& column);
+    void switchToCodes(Column& column);
     std::uint32_t codeOf(Column& column, const Incoming& value);
     Incoming valueOf(const Column& column, std::uint32_t code) const;
     std::uint32_t storeText(std::string_view utf8);

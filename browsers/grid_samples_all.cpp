@@ -396,9 +396,20 @@ void grid_samples_all::Form_Load() {
         source_->setVisible(!centralUrl_.isEmpty());
     });
     trap.run([this] { layOutGrid(); });
-    readMore(kFirstRows);
+    startReading();
     show();
     ig_samples_all_->setFocus();
+}
+
+// The first rows, before the window shows; what is left comes in later slices.
+void grid_samples_all::startReading() {
+    readMore(kFirstRows);
+    if (!reader_)
+        return;
+    setWindowTitle(kReadingTitle);
+    sizeToColumns();
+    for (QCheckBox* box : filterBoxes_)
+        box->setEnabled(false);
 }
 
 void grid_samples_all::readMore(int rowsPerStep) {
@@ -414,12 +425,6 @@ void grid_samples_all::readMore(int rowsPerStep) {
     });
     if (!more)
         return endReading();
-    if (!windowTitle().startsWith(kReadingTitle)) {
-        setWindowTitle(kReadingTitle);
-        sizeToColumns();
-        for (QCheckBox* box : filterBoxes_)
-            box->setEnabled(false);
-    }
     QTimer::singleShot(0, this, [this] { readMore(kRowsPerStep); });
 }
 
@@ -497,7 +502,7 @@ void grid_samples_all::readFromSource() {
         ig_samples_all_->grid().clearColumns();
         layOutGrid();
     }
-    readMore(kFirstRows);
+    startReading();
 }
 
 void grid_samples_all::sizeToColumns() {

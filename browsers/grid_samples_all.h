@@ -75,6 +75,7 @@ class grid_samples_all : public QWidget {
 
     void keepValues();
     void layOutGrid();
+    void startReading();
     void readMore(int rowsPerStep);
     void readFromSource();
     void endReading();

@@ -6,8 +6,6 @@
 #include "sqlite_db.h"
 #include "widget_colours.h"
 
-#include <QDate>
-#include <QTime>
 #include <algorithm>
 #include <bit>
 #include <cmath>
@@ -76,36 +74,10 @@ QString qText(std::string_view utf8) {
     return QString::fromUtf8(utf8.data(), qsizetype(utf8.size()));
 }
 
-// The stored form "yyyy-mm-dd hh:mm:ss" read straight from its digits: the browser's dates
-// are nearly all in it, and a million of them must sort in a moment.
-std::optional<std::int64_t> storedFormStamp(std::string_view text) {
-    static constexpr std::string_view kShape = "dddd-dd-dd dd:dd:dd";
-    if (text.size() != kShape.size())
-        return std::nullopt;
-    std::int64_t stamp = 0;
-    for (std::size_t i = 0; i < kShape.size(); ++i) {
-        const bool digit = text[i] >= '0' && text[i] <= '9';
-        if (kShape[i] == 'd' && !digit)
-            return std::nullopt;
-        if (kShape[i] != 'd' && text[i] != kShape[i])
-            return std::nullopt;
-        if (digit)
-            stamp = stamp * 10 + (text[i] - '0');
-    }
-    return stamp;
-}
-
 // A date in the stored form, as the date pattern shows it ("dd/mm/yy hh:mm"), straight from
 // its digits; false, and nothing appended, for any other text or a date that cannot be.
 bool appendStoredDate(std::string_view text, std::string& out) {
-    const auto stamp = storedFormStamp(text);
-    if (!stamp)
-        return false;
-    const auto part = [&](std::int64_t divisor, int modulus) {
-        return int(*stamp / divisor % modulus);
-    };
-    if (!QDate::isValid(part(10000000000, 10000), part(100000000, 100), part(1000000, 100)) ||
-        !QTime::isValid(part(10000, 100), part(100, 100), part(1, 100)))
+    if (!conv::isStoredDate(text))
         return false;
     const std::string_view at = text;
     for (const std::string_view piece :
@@ -116,7 +88,7 @@ bool appendStoredDate(std::string_view text, std::string& out) {
 }
 
 std::optional<std::int64_t> dateStamp(std::string_view text) {
-    if (const auto stamp = storedFormStamp(text))
+    if (const auto stamp = conv::storedDateStamp(text))
         return stamp;
     const auto date = conv::readDate(qText(text));
     if (!date)
@@ -377,8 +349,9 @@ bool RecordGridModel::appendRows(RowCursor& rows, int limit) {
     const auto grow = [&] {
         if (!hidden_.empty())
             hidden_.resize(std::size_t(rowTotal_ + added), false);
-        for (int row = rowTotal_; !order_.empty() && row < rowTotal_ + added; ++row)
-            order_.push_back(row);
+        if (!order_.empty())
+            for (int row = rowTotal_; row < rowTotal_ + added; ++row)
+                order_.push_back(row);
         rowTotal_ += added;
         visibleRowsStale_ = true;
     };

@@ -2,9 +2,6 @@
 
 #include "errors.h"
 
-#include <bit>
-#include <cmath>
-
 namespace kr7 {
 
 namespace {
@@ -62,10 +59,6 @@ int compareCells(const RowCursor& a, const RowCursor& b, int field) {
     return x < y ? -1 : (x > y ? 1 : 0);
 }
 
-void appendBytes(std::string& key, std::uint64_t bits) {
-    key.append(reinterpret_cast<const char*>(&bits), sizeof bits);
-}
-
 // Below zero when row `a` comes before row `b` in the query's order.
 int compareRows(const RowCursor& a, const RowCursor& b) {
     if (const int date = compareCells(a, b, kDateField); date != 0)
@@ -74,33 +67,6 @@ int compareRows(const RowCursor& a, const RowCursor& b) {
         if (const int order = compareCells(a, b, field); order != 0)
             return order;
     return 0;
-}
-
-// A cell as UNION compares it: a whole number and a floating one of the same value are equal.
-void appendCellKey(std::string& key, const RowCursor& rows, int field) {
-    switch (rows.columnKind(field)) {
-    case Value::Kind::Null:
-        key += 'N';
-        return;
-    case Value::Kind::Whole:
-        key += 'W';
-        return appendBytes(key, std::bit_cast<std::uint64_t>(rows.columnWhole(field)));
-    case Value::Kind::Floating: {
-        const double number = rows.columnFloating(field);
-        if (std::trunc(number) == number && std::abs(number) < 9.2e18) {
-            key += 'W';
-            return appendBytes(key, std::bit_cast<std::uint64_t>(std::int64_t(number)));
-        }
-        key += 'F';
-        return appendBytes(key, std::bit_cast<std::uint64_t>(number));
-    }
-    default: {
-        const std::string_view text = rows.columnUtf8(field);
-        key += 'T';
-        appendBytes(key, text.size());
-        key.append(text);
-    }
-    }
 }
 
 } // namespace
@@ -151,12 +117,12 @@ bool MergedResults::pickNext() {
 
 // Equal rows come one after the other in the query's order.
 bool MergedResults::isNewRow() {
-    std::string key;
+    key_.clear();
     for (int field = 0; field < current().columnCount(); ++field)
-        appendCellKey(key, current(), field);
-    if (key == previous_)
+        appendUnionKey(key_, current(), field);
+    if (key_ == previous_)
         return false;
-    previous_ = std::move(key);
+    std::swap(key_, previous_);
     return true;
 }
 

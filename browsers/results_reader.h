@@ -3,7 +3,6 @@
 #include "row_cursor.h"
 #include "sqlite_db.h"
 
-#include <string>
 #include <vector>
 
 namespace kr7 {
@@ -45,7 +44,8 @@ class MergedResults : public RowCursor {
     std::vector<Table> tables_;
     std::size_t current_ = 0;
     bool started_ = false;
-    std::string previous_; // the row given last, as UNION compares it
+    QByteArray previous_; // the row given last, as UNION compares it
+    QByteArray key_;      // the row at hand, kept to reuse its room
 };
 
 } // namespace kr7

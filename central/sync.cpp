@@ -6,10 +6,8 @@
 #include "result_columns.h"
 
 #include <QCryptographicHash>
-#include <QDate>
 #include <QStringList>
 #include <algorithm>
-#include <cmath>
 #include <future>
 #include <optional>
 
@@ -76,10 +74,6 @@ QString datedQuery(const LocalTable& table) {
     return batchQuery(table, QStringLiteral("%1 >= ?1 AND (%1 > ?1 OR rowid > ?2)"), true);
 }
 
-bool isWholeNumber(double x) {
-    return std::trunc(x) == x && std::abs(x) < 9.2e18;
-}
-
 // The text PostgreSQL's COPY reads as that text: backslash, tab and line ends escaped. A NUL
 // or bytes that are no UTF-8 cannot be stored, so they are replaced as Qt decodes them.
 void appendCopyText(QByteArray& out, std::string_view text) {
@@ -111,26 +105,6 @@ void appendCopyText(QByteArray& out, std::string_view text) {
     }
 }
 
-int digitsAt(std::string_view text, std::size_t from, std::size_t count) {
-    int n = 0;
-    for (std::size_t i = from; i < from + count; ++i) {
-        if (text[i] < '0' || text[i] > '9')
-            return -1;
-        n = n * 10 + (text[i] - '0');
-    }
-    return n;
-}
-
-// A stored test date ("yyyy-mm-dd hh:mm:ss", a real day and time) that the central timestamp
-// column takes as it is; read by hand, since a sync reads millions of them.
-bool isStoredDate(std::string_view text) {
-    if (text.size() != 19 || text[4] != '-' || text[7] != '-' || text[10] != ' ' ||
-        text[13] != ':' || text[16] != ':')
-        return false;
-    return QDate::isValid(digitsAt(text, 0, 4), digitsAt(text, 5, 2), digitsAt(text, 8, 2)) &&
-           QTime::isValid(digitsAt(text, 11, 2), digitsAt(text, 14, 2), digitsAt(text, 17, 2));
-}
-
 // One row of the local file: its cells as COPY text for the central columns and its
 // identity, read cell by cell.
 class RowEncoder {
@@ -151,12 +125,11 @@ class RowEncoder {
     }
 
   private:
-    // The identity's serialisation keeps null, number and text apart and counts a floating
-    // number with a whole value as that whole number, as the browser's UNION compares them.
+    // The identity is the row as the browser's UNION compares it (appendUnionKey).
     void appendCell(const sql::Statement& row, int i, schema::FieldType type) {
+        appendUnionKey(canonical_, row, i);
         switch (row.columnKind(i)) {
         case Value::Kind::Null:
-            canonical_.append('N');
             line_.append("\\N");
             return;
         case Value::Kind::Whole:
@@ -164,9 +137,10 @@ class RowEncoder {
             return;
         case Value::Kind::Floating: {
             const double x = row.columnFloating(i);
-            appendNumber(isWholeNumber(x) ? QByteArray::number(qlonglong(x))
-                                          : QByteArray::number(x, 'g', 17),
-                         isWholeNumber(x), type);
+            const auto whole = wholeValue(x);
+            appendNumber(whole ? QByteArray::number(qlonglong(*whole))
+                               : QByteArray::number(x, 'g', 17),
+                         whole.has_value(), type);
             return;
         }
         default:
@@ -175,7 +149,6 @@ class RowEncoder {
     }
 
     void appendNumber(const QByteArray& digits, bool whole, schema::FieldType type) {
-        canonical_.append(whole ? 'I' : 'R').append(digits).append(';');
         const bool fits = type == schema::FieldType::Floating || type == schema::FieldType::Text ||
                           (whole && type == schema::FieldType::Whole);
         line_.append(fits ? digits : QByteArray("\\N"));
@@ -184,10 +157,8 @@ class RowEncoder {
     // A text where the central column wants a number or a date it cannot read goes as null;
     // the identity still holds the text.
     void appendText(std::string_view text, schema::FieldType type) {
-        canonical_.append('T').append(QByteArray::number(qulonglong(text.size()))).append(':');
-        canonical_.append(text.data(), qsizetype(text.size()));
         if (type == schema::FieldType::Text ||
-            (type == schema::FieldType::Date && isStoredDate(text)))
+            (type == schema::FieldType::Date && conv::isStoredDate(text)))
             appendCopyText(line_, text);
         else
             line_.append("\\N");

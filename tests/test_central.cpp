@@ -181,8 +181,7 @@ class TestCentral : public QObject {
             auto* source = test::control<QComboBox>(screen, QStringLiteral("cbo_source"));
             QVERIFY(source->isVisible());
             source->setCurrentIndex(1);
-            while (screen->isReading())
-                QCoreApplication::processEvents();
+            test::waitForEveryRow(screen);
             const RecordGridModel& grid = test::gridOf(screen)->grid();
             const int instrument = grid.columnIndex(u"INSTRUMENT");
             QStringList shown;

@@ -81,11 +81,15 @@ inline void setSpreadsheetLink(const Fixture& fx, int link) {
     fx.exec(QStringLiteral("UPDATE T_PC_Configuration SET PC_45 = %1").arg(link));
 }
 
+inline void waitForEveryRow(const grid_samples_all* screen) {
+    while (screen->isReading())
+        QCoreApplication::processEvents();
+}
+
 // The browser with every row read in.
 inline grid_samples_all* openBrowser() {
     auto* screen = static_cast<grid_samples_all*>(openResultsBrowser(nullptr));
-    while (screen->isReading())
-        QCoreApplication::processEvents();
+    waitForEveryRow(screen);
     return activated(screen);
 }
 
